@@ -1,0 +1,9 @@
+#include "Commands.h"
+
+// Placeholder until the command lands.
+namespace zortool {
+int cmdScreenshot(const QStringList&) {
+    printErr(QStringLiteral("not available yet"));
+    return 1;
+}
+} // namespace zortool
