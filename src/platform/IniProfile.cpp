@@ -260,7 +260,8 @@ void IniProfile::save() const {
     for (const QString& line : m_lines)
         bytes += toCp1251(line + m_eol);
     QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write is seen here rather than lost in the final flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         failWrite(m_path);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,6 +225,25 @@ TEST_F(IniProfileTest, RefusedSaveNamesThePathAndChangesNothing) {
     IniProfile isFolder(m_dir.filePath("folder.ini"));
     isFolder.writeInteger("Processing", "LoadUnit", 1);
     expectSaveRefused(isFolder);
+}
+
+// A write that runs out of room (here a file size limit) leaves the old file whole.
+TEST_F(IniProfileTest, FailedWriteLeavesTheOldFileWhole) {
+    const QString path = writeFile("[General]\nLastProject=/a.fdb\n");
+    IniProfile ini(path);
+    ini.writeString("General", "LastProject", QString(2000, QLatin1Char('x')));
+
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    expectSaveRefused(ini);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file left behind";
 }
 
 TEST_F(IniProfileTest, ReadOnlyFileOrFolderIsRefused) {
