@@ -1,0 +1,114 @@
+#include "MemoryRows.h"
+#include "platform/Cp1251.h"
+#include "platform/Error.h"
+#include "report/CsvExport.h"
+#include "report/MeasurementReport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace report;
+
+namespace {
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+QByteArray expected(const char* name) {
+    return readFile(QStringLiteral(REPORT_TEST_DATA "/%1").arg(QLatin1String(name)));
+}
+
+QByteArray exportCsv(MainReport& r, MemoryRows& rows, int32_t unit) {
+    applyMode(r, ReportMode::Export);
+    PreparedReport out;
+    EXPECT_TRUE(prepareReport(
+        r, rows, [unit] { return unit; }, out));
+    return csvBytes(out);
+}
+
+} // namespace
+
+TEST(CsvExport, WritesTheTitleHeaderAndOneRowPerResult) {
+    struct Case {
+        const char* file;
+        int32_t unit;
+        std::vector<QStringList> rows;
+    };
+    const Case cases[] = {
+        {"kgf.csv",
+         0,
+         {{"05.03.2024", "14:07:09", "1", "AB;C", "12.345 "},
+          {"05.03.2024", "14:07:10", "2", "Say \"hi\"", "-12.345"},
+          {"05.03.2024", "14:07:11", "3", "", "0.0000 "},
+          {"06.03.2024", "09:00:00", "65535", "Press 1", "1234.5 "}}},
+        {"newton.csv", 1, {{"05.03.2024", "14:07:09", "1", "Проба", "121.06 "}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        MainReport r;
+        MemoryRows rows;
+        rows.rows = c.rows;
+        EXPECT_EQ(exportCsv(r, rows, c.unit), expected(c.file));
+    }
+}
+
+// Built independently of the grid: title, header, then one line per result.
+QString expectedLines(const MemoryRows& rows) {
+    QString s = QStringLiteral(";ЗОР\r\n;Дата;Время;№;Объект;;;Усилие, ;кгс\r\n");
+    for (const QStringList& r : rows.rows)
+        s += QStringLiteral(";%1;%2;%3;%4;;;%5\r\n").arg(r[0], r[1], r[2], r[3], r[4]);
+    return s;
+}
+
+TEST(CsvExport, ManyPagesGiveTheHeaderOnceAndNoSeparators) {
+    MainReport r;
+    applyMode(r, ReportMode::Print); // a report run first must not leak into the export
+    for (int n : {60, 120}) {
+        MemoryRows rows = MemoryRows::numbered(n);
+        const QByteArray csv = exportCsv(r, rows, 0);
+        EXPECT_EQ(csv, platform::toCp1251(expectedLines(rows))) << n;
+    }
+}
+
+TEST(CsvExport, FileNameGetsTheCsvExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/tmp/out.txt", "/tmp/out.csv"}, {"/tmp/out", "/tmp/out.csv"},
+        {"/tmp/out.csv", "/tmp/out.csv"}, {"/tmp/a.b/out", "/tmp/a.b/out.csv"},
+        {"/tmp/x.y.txt", "/tmp/x.y.csv"}, {"rel/out.", "rel/out.csv"}};
+    for (auto [in, out] : cases)
+        EXPECT_EQ(csvFileName(in), out) << in;
+}
+
+TEST(CsvExport, WritesOverAnExistingFileAndReportsOneItCannotCreate) {
+    MainReport r;
+    MemoryRows rows = MemoryRows::numbered(3);
+    applyMode(r, ReportMode::Export);
+    PreparedReport rep;
+    ASSERT_TRUE(prepareReport(
+        r, rows, [] { return 0; }, rep));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.csv");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(5000, 'x'));
+    old.close();
+    writeCsv(rep, path);
+    EXPECT_EQ(readFile(path), csvBytes(rep));
+
+    const QString bad = dir.filePath("missing/out.csv");
+    try {
+        writeCsv(rep, bad);
+        FAIL() << "no error";
+    } catch (const zor::Error& e) {
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("Cannot create file \"%1\". ").arg(bad)))
+            << e.text().toStdString();
+        EXPECT_GT(e.text().size(), QStringLiteral("Cannot create file \"%1\". ").arg(bad).size());
+    }
+    EXPECT_FALSE(QFile::exists(bad));
+}

@@ -1,0 +1,12 @@
+#include <QGuiApplication>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+// Fonts need a GUI application; the offscreen platform needs no display.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
