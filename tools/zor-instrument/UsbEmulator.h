@@ -1,0 +1,70 @@
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+typedef struct _UMockdevTestbed UMockdevTestbed;
+
+// A USB instrument emulated at the kernel interface: libusb in this process (run under the
+// umockdev preload) or in a child that inherits UMOCKDEV_DIR sees a real usbfs device.
+namespace zorinstrument {
+
+// How the emulated device ends one OUT transfer, and what the host may read after it.
+struct FrameAnswer {
+    enum class Out { Done, Fail, Hang, Unplug };
+    Out out = Out::Done;
+    int failErrno = 0;                         // Fail: the URB completes with status -failErrno
+    std::optional<std::vector<uint8_t>> reply; // handed to the next IN transfer
+    std::chrono::milliseconds delay{0};        // the reply is ready only this much later
+};
+
+// The instrument behind the device; called on umockdev's own thread, one frame at a time.
+class FrameResponder {
+public:
+    virtual ~FrameResponder() = default;
+    virtual FrameAnswer onFrame(const std::vector<uint8_t>& frame) = 0;
+};
+
+// What the device says about itself in its descriptors.
+struct DeviceIdentity {
+    uint16_t vendorId = 0x03EB;
+    uint16_t productId = 0x0030;
+    uint8_t deviceClass = 0xFF;
+    uint8_t deviceSubClass = 0xFF;
+    uint8_t interfaceClass = 0xFF;
+    uint8_t interfaceSubClass = 0xFF;
+    uint8_t interfaceProtocol = 0;
+};
+
+class EmulatedDevice;
+
+class UsbEmulator {
+public:
+    UsbEmulator(); // creates the testbed and sets UMOCKDEV_DIR for this process
+    ~UsbEmulator();
+    UsbEmulator(const UsbEmulator&) = delete;
+    UsbEmulator& operator=(const UsbEmulator&) = delete;
+
+    // Plugs a device in as /dev/bus/usb/001/<devnum> (devnum 2..127).
+    void plug(int devnum, std::shared_ptr<FrameResponder> responder,
+              const DeviceIdentity& identity = {});
+    // The device leaves: a "remove" uevent; its transfers fail from now on.
+    void unplug(int devnum);
+    // A device unplugged before comes back with a fresh state.
+    void replug(int devnum);
+    std::string rootDir() const;
+
+private:
+    UMockdevTestbed* m_testbed = nullptr;
+    std::map<int, std::unique_ptr<EmulatedDevice>> m_devices;
+};
+
+// The hex text of the device and configuration descriptors (one interface, bulk OUT 0x02,
+// bulk IN 0x81) as sysfs shows them.
+std::string descriptorsHex(const DeviceIdentity& identity);
+
+} // namespace zorinstrument
