@@ -1,9 +1,7 @@
 #pragma once
-#include "CachedDataset.h"
+#include "CachedRows.h"
 
 #include <QByteArray>
-#include <memory>
-#include <vector>
 
 class TMainDataModule;
 
@@ -19,14 +17,23 @@ enum DescriptionField {
     DescriptionFieldCount
 };
 
+struct DescriptionRow {
+    int32_t pk = 0, version = 0;
+    uint8_t nulls = 0; // one bit per DescriptionField
+    QByteArray deviceName, desc;
+    bool isNull(int field) const { return nulls & (1u << field); }
+    void setNull(int field, bool null) {
+        nulls = null ? (nulls | (1u << field)) : (nulls & ~(1u << field));
+    }
+};
+
 // The description dataset over DESC_TABLE: the identity row and the project description.
-class DescriptionDataSet : public CachedDataset {
+class DescriptionDataSet : public CachedRows<DescriptionRow> {
     Q_OBJECT
 public:
     explicit DescriptionDataSet(QObject* parent = nullptr);
     ~DescriptionDataSet() override;
 
-    int recordCount() const override { return static_cast<int>(m_rows.size()); }
     int fieldCount() const override { return DescriptionFieldCount; }
     const FieldDef& fieldDef(int field) const override;
     bool isNull(int row, int field) const override;
@@ -35,26 +42,19 @@ public:
 
 private:
     friend class ::TMainDataModule;
-    struct Row;
-    struct Entry;
 
     void open(ProjectConnection* db);
     void close();
-    void apply();
+    // Sends every pending change inside the open transaction; memory changes only on accept.
+    void sendChanges();
+    void acceptSent();
+    void forgetSent() { m_sent.clear(); }
     void cancelUpdates();
     void refreshCurrent();
-
-    RowStatus statusAt(int row) const override;
-    void beginEditBuffer() override;
     void setBufferValue(int field, const QVariant& value) override;
-    void commitEditBuffer() override;
-    void dropEditBuffer() override;
-    void removeRow(int row) override;
 
     ProjectConnection* m_db = nullptr;
-    std::vector<Entry> m_rows;
-    std::vector<Entry> m_deleted;
-    std::unique_ptr<Row> m_buffer;
+    std::vector<std::pair<size_t, DescriptionRow>> m_sent; // rows as the file gave them back
 };
 
 } // namespace store

@@ -1,12 +1,10 @@
 #pragma once
-#include "CachedDataset.h"
+#include "CachedRows.h"
 #include "MsrResult.h"
+#include "fb/Fb.h"
 
 #include <QByteArray>
-#include <functional>
-#include <memory>
 #include <unordered_map>
-#include <vector>
 
 class TMainDataModule;
 
@@ -27,33 +25,50 @@ enum ResultField {
     ResultFieldCount
 };
 
+struct ResultRow {
+    double date = 0, time = 0, load = 0;
+    int32_t pk = 0, number = 0, rated = 0;
+    uint8_t nulls = 0; // one bit per ResultField
+    bool commentLoaded = true;
+    QByteArray name;    // 8-bit text without trailing blanks
+    QByteArray comment; // valid when commentLoaded
+    fb::BlobId commentId;
+    bool isNull(int field) const { return nulls & (1u << field); }
+    void setNull(int field, bool null) {
+        nulls = null ? (nulls | (1u << field)) : (nulls & ~(1u << field));
+    }
+};
+
 // The results dataset `dsetZOR` over MSR_RESULT_TABLE.
-class ResultDataSet : public CachedDataset {
+class ResultDataSet : public CachedRows<ResultRow> {
     Q_OBJECT
 public:
     explicit ResultDataSet(QObject* parent = nullptr);
     ~ResultDataSet() override;
 
-    int recordCount() const override { return static_cast<int>(m_rows.size()); }
     int fieldCount() const override { return ResultFieldCount; }
     const FieldDef& fieldDef(int field) const override;
     bool isNull(int row, int field) const override;
     QVariant value(int row, int field) const override;
     QString text(int row, int field) const override;
-    // The comment's bytes (8-bit text) of a row; read from the file on first use.
+    // The comment's 8-bit bytes; read from the file on first use.
     QByteArray comment(int row) const;
 
     void setLoadUnit(int32_t unit);
     int32_t loadUnit() const { return m_loadUnit; }
 
+    // The object-name column keeps 7-bit text only: other bytes become their Latin spelling.
+    static QByteArray storableObjectName(const QByteArray& name);
+
 private:
     friend class ::TMainDataModule;
-    struct Row;
-    struct Entry;
 
     void open(ProjectConnection* db);
     void close();
-    void apply();
+    // Sends every pending change inside the open transaction; memory changes only on accept.
+    void sendChanges();
+    void acceptSent();
+    void forgetSent() { m_sent.clear(); }
     void cancelUpdates();
     void refreshCurrent();
     void deleteAll();
@@ -61,21 +76,28 @@ private:
     bool exists(const TMsrResult& r);
     bool add(const TMsrResult& r);
 
-    RowStatus statusAt(int row) const override;
-    void beginEditBuffer() override;
+    void prepareForEdit(ResultRow& row) override;
     void setBufferValue(int field, const QVariant& value) override;
-    void commitEditBuffer() override;
-    void dropEditBuffer() override;
     void removeRow(int row) override;
-    const Row& rowAt(int row) const;
+    void loadComment(const ResultRow& row) const;
+
+    struct Key {
+        uint64_t date;
+        int32_t number;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        size_t operator()(const Key& k) const noexcept {
+            return std::hash<uint64_t>()(k.date * 31 + static_cast<uint32_t>(k.number));
+        }
+    };
+    static Key keyOf(const ResultRow& row);
 
     ProjectConnection* m_db = nullptr;
-    std::vector<Entry> m_rows;    // visible rows, current order
-    std::vector<Entry> m_deleted; // pending deletions
-    std::unique_ptr<Row> m_buffer;
+    std::vector<std::pair<size_t, ResultRow>> m_sent; // rows as the file gave them back
     int32_t m_loadUnit = 0;
-    // Duplicate test index: (date bits, number) -> first visible row; rebuilt when stale.
-    std::unordered_map<uint64_t, std::vector<int>> m_index;
+    // Duplicate test: (date, number) -> first visible row with them; rebuilt when stale.
+    std::unordered_map<Key, int, KeyHash> m_index;
     bool m_indexStale = true;
 };
 

@@ -1,13 +1,76 @@
 #include "Commands.h"
 
+#include "store/MainDataModuleUnit.h"
+#include "store/ResultDataSet.h"
+
+#include <QFileInfo>
+
 namespace zortool {
-int cmdCreate(const QStringList&) {
+
+namespace {
+// Message and reason (when the engine gave one) on standard error.
+int failure(const QString& message, const QString& reason) {
+    printErr(reason.isEmpty() ? message : message + '\n' + reason);
     return 1;
 }
-int cmdCheck(const QStringList&) {
-    return 1;
+} // namespace
+
+int cmdCreate(const QStringList& args) {
+    if (args.size() != 1)
+        return usage();
+    TMainDataModule store;
+    const QString path = QFileInfo(args[0]).absoluteFilePath();
+    if (QFileInfo::exists(path) || !store.CreateProjectDatabase(path))
+        return failure(QStringLiteral("Не удалось создать проект!"), store.lastFailureReason());
+    return 0;
 }
-int cmdList(const QStringList&) {
-    return 1;
+
+int cmdCheck(const QStringList& args) {
+    if (args.size() != 1)
+        return usage();
+    TMainDataModule store;
+    if (!store.OpenProjectDatabase(QFileInfo(args[0]).absoluteFilePath()))
+        return failure(QStringLiteral("Не удалось открыть проект!"), store.lastFailureReason());
+    store.CloseProjectDatabase();
+    return 0;
 }
+
+bool parseUnit(QStringList& args, int32_t& unit) {
+    unit = 0;
+    const qsizetype at = args.indexOf(QStringLiteral("--unit"));
+    if (at < 0)
+        return true;
+    bool ok = false;
+    if (at + 1 < args.size())
+        unit = args[at + 1].toInt(&ok);
+    args.remove(at, std::min<qsizetype>(2, args.size() - at));
+    return ok;
+}
+
+int cmdList(const QStringList& argsIn) {
+    QStringList args = argsIn;
+    int32_t unit;
+    if (!parseUnit(args, unit) || args.size() != 1)
+        return usage();
+    TMainDataModule store;
+    if (!store.OpenProjectDatabase(QFileInfo(args[0]).absoluteFilePath()))
+        return failure(QStringLiteral("Не удалось открыть проект!"), store.lastFailureReason());
+    store.SetLoadUnit(unit);
+    const store::ResultDataSet& results = *store.dsetZOR();
+    const int columns[] = {store::MSR_DATE, store::MSR_TIME, store::MSR_NUMBER,
+                           store::OBJECT_NAME, store::LOAD};
+    QString line;
+    for (int row = 0; row < results.recordCount(); ++row) {
+        line.clear();
+        for (int c : columns) {
+            if (c != store::MSR_DATE)
+                line += QLatin1Char('\t');
+            line += results.text(row, c);
+        }
+        printOut(line);
+    }
+    store.CloseProjectDatabase();
+    return 0;
+}
+
 } // namespace zortool

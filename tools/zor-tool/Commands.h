@@ -15,6 +15,9 @@ int cmdExportCsv(const QStringList& args);
 int cmdExportPdf(const QStringList& args);
 int cmdScreenshot(const QStringList& args);
 
+// Removes "--unit U" from args; false when U is missing or not a number.
+bool parseUnit(QStringList& args, int32_t& unit);
+
 void printOut(const QString& line); // UTF-8 line on standard output
 void printErr(const QString& line); // UTF-8 line on standard error
 int usage();

@@ -1,0 +1,426 @@
+#include "ResultDataSet.h"
+
+#include "FieldTexts.h"
+#include "ProjectConnection.h"
+#include "platform/Cp1251.h"
+
+#include <QHash>
+#include <algorithm>
+#include <cstring>
+
+namespace store {
+
+namespace {
+
+const char* const kSelect = "SELECT * FROM MSR_RESULT_TABLE ORDER BY MSR_DATE, MSR_NUMBER DESC";
+const char* const kReturning = " RETURNING MSR_RESULT_TABLE_PK, MSR_DATE, MSR_TIME, MSR_NUMBER, "
+                               "OBJECT_NAME, LOAD, RATED_LOAD, MSR_COMMENT";
+const char* const kInsert =
+    "INSERT INTO MSR_RESULT_TABLE (MSR_RESULT_TABLE_PK, MSR_DATE, MSR_TIME, MSR_NUMBER, "
+    "OBJECT_NAME, LOAD, RATED_LOAD, MSR_COMMENT) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
+const char* const kUpdate =
+    "UPDATE MSR_RESULT_TABLE SET MSR_RESULT_TABLE_PK = ?, MSR_DATE = ?, MSR_TIME = ?, "
+    "MSR_NUMBER = ?, OBJECT_NAME = ?, LOAD = ?, RATED_LOAD = ?, MSR_COMMENT = ? "
+    "WHERE MSR_RESULT_TABLE_PK = ?";
+const char* const kDelete = "DELETE FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ?";
+const char* const kRefresh = "SELECT * FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ? "
+                             "ORDER BY MSR_DATE, MSR_NUMBER DESC";
+
+const FieldDef kFields[ResultFieldCount] = {
+    {"MSR_DATE", QStringLiteral("Дата"), 12, Qt::AlignLeft, true, true},
+    {"MSR_TIME", QStringLiteral("Время"), 12, Qt::AlignLeft, true, true},
+    {"MSR_NUMBER", QStringLiteral("№"), 8, Qt::AlignRight, true, true},
+    {"OBJECT_NAME", QStringLiteral("Объект"), 24, Qt::AlignLeft, true, false},
+    {"LOAD", QStringLiteral("Усилие"), 16, Qt::AlignLeft, true, false},
+    {"RATED_LOAD", QStringLiteral("RATED_LOAD"), 10, Qt::AlignRight, false, false},
+    {"MSR_COMMENT", QStringLiteral("MSR_COMMENT"), 10, Qt::AlignLeft, false, false},
+    {"MSR_RESULT_TABLE_PK", QStringLiteral("MSR_RESULT_TABLE_PK"), 10, Qt::AlignRight, false,
+     false},
+};
+
+// Column positions of a result row in a statement's output, looked up by name.
+struct Columns {
+    int pos[ResultFieldCount];
+    explicit Columns(const fb::Statement& s) {
+        for (int f = 0; f < ResultFieldCount; ++f)
+            pos[f] = s.outputIndex(kFields[f].name);
+    }
+    ResultRow read(const fb::Statement& s) const {
+        ResultRow r;
+        for (int f = 0; f < ResultFieldCount; ++f)
+            r.setNull(f, pos[f] < 0 || s.isNull(pos[f]));
+        auto at = [&](int f) { return static_cast<unsigned>(pos[f]); };
+        if (!r.isNull(MSR_DATE))
+            r.date = s.getTimestamp(at(MSR_DATE));
+        if (!r.isNull(MSR_TIME))
+            r.time = s.getTimestamp(at(MSR_TIME));
+        r.number = r.isNull(MSR_NUMBER) ? 0 : s.getInt(at(MSR_NUMBER));
+        r.name = r.isNull(OBJECT_NAME) ? QByteArray() : s.getText(at(OBJECT_NAME));
+        r.load = r.isNull(LOAD) ? 0 : s.getDouble(at(LOAD));
+        r.rated = r.isNull(RATED_LOAD) ? 0 : s.getInt(at(RATED_LOAD));
+        r.pk = r.isNull(MSR_RESULT_TABLE_PK) ? 0 : s.getInt(at(MSR_RESULT_TABLE_PK));
+        r.commentLoaded = r.isNull(MSR_COMMENT);
+        if (!r.commentLoaded)
+            r.commentId = s.getBlobId(at(MSR_COMMENT));
+        return r;
+    }
+};
+
+// Latin spellings of the Cyrillic letters of the 8-bit code page (0xC0..0xFF).
+const char* const kLatin[64] = {
+    "A", "B",  "V",  "G",  "D",    "E", "Zh", "Z",  "I",  "Y",  "K",  "L",  "M",
+    "N", "O",  "P",  "R",  "S",    "T", "U",  "F",  "Kh", "Ts", "Ch", "Sh", "Shch",
+    "",  "Y",  "",   "E",  "Yu",   "Ya", "a", "b",  "v",  "g",  "d",  "e",  "zh",
+    "z", "i",  "y",  "k",  "l",    "m", "n",  "o",  "p",  "r",  "s",  "t",  "u",
+    "f", "kh", "ts", "ch", "sh",   "shch", "", "y", "", "e", "yu", "ya"};
+
+} // namespace
+
+ResultDataSet::ResultDataSet(QObject* parent) : CachedRows(parent) {}
+ResultDataSet::~ResultDataSet() = default;
+
+const FieldDef& ResultDataSet::fieldDef(int field) const { return kFields[field]; }
+
+bool ResultDataSet::isNull(int row, int field) const { return rowAt(row).isNull(field); }
+
+void ResultDataSet::loadComment(const ResultRow& row) const {
+    if (row.commentLoaded)
+        return;
+    auto& r = const_cast<ResultRow&>(row);
+    r.comment = m_db->transaction().readBlob(row.commentId);
+    r.commentLoaded = true;
+}
+
+QByteArray ResultDataSet::comment(int row) const {
+    const ResultRow& r = rowAt(row);
+    loadComment(r);
+    return r.comment;
+}
+
+QVariant ResultDataSet::value(int row, int field) const {
+    const ResultRow& r = rowAt(row);
+    if (r.isNull(field))
+        return {};
+    switch (field) {
+    case MSR_DATE: return r.date;
+    case MSR_TIME: return r.time;
+    case MSR_NUMBER: return r.number;
+    case OBJECT_NAME: return platform::fromCp1251(r.name);
+    case LOAD: return r.load;
+    case RATED_LOAD: return r.rated;
+    case MSR_COMMENT: return comment(row);
+    case MSR_RESULT_TABLE_PK: return r.pk;
+    }
+    return {};
+}
+
+QString ResultDataSet::text(int row, int field) const {
+    const ResultRow& r = rowAt(row);
+    if (r.isNull(field))
+        return {};
+    switch (field) {
+    case MSR_DATE: return formatDateText(r.date);
+    case MSR_TIME: return formatTimeText(r.time);
+    case MSR_NUMBER: return QString::number(r.number);
+    case OBJECT_NAME: return platform::fromCp1251(r.name);
+    case LOAD: {
+        // The rated load is taken as unsigned: a negative one becomes a very large dead band.
+        const double rated = r.isNull(RATED_LOAD) ? 0.0 : static_cast<uint32_t>(r.rated);
+        return FormatLoad(m_loadUnit, r.load, rated);
+    }
+    case RATED_LOAD: return QString::number(r.rated);
+    case MSR_COMMENT: return platform::fromCp1251(comment(row));
+    case MSR_RESULT_TABLE_PK: return QString::number(r.pk);
+    }
+    return {};
+}
+
+void ResultDataSet::setLoadUnit(int32_t unit) {
+    m_loadUnit = unit;
+    if (isActive())
+        notifyReset();
+}
+
+QByteArray ResultDataSet::storableObjectName(const QByteArray& name) {
+    QByteArray out;
+    out.reserve(name.size());
+    for (char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 0xC0)
+            out += kLatin[c - 0xC0];
+        else if (c == 0xA8)
+            out += "Yo";
+        else if (c == 0xB8)
+            out += "yo";
+        else if (c >= 0x80 || (c < 0x20 && c != 0))
+            out += '?';
+        else
+            out += ch;
+    }
+    // As the column would give it back: at most 32 characters, no trailing blanks or zeros.
+    out.truncate(32);
+    while (!out.isEmpty() && static_cast<unsigned char>(out.back()) <= 32)
+        out.chop(1);
+    return out;
+}
+
+// ---- reading ---------------------------------------------------------------------------------
+
+void ResultDataSet::open(ProjectConnection* db) {
+    m_db = db;
+    clearRows();
+    fb::Statement s(db->transaction(), kSelect);
+    const Columns cols(s);
+    QHash<QByteArray, QByteArray> names; // equal names share one buffer
+    s.openCursor();
+    while (s.fetch()) {
+        Entry e;
+        e.row = cols.read(s);
+        auto it = names.find(e.row.name);
+        if (it == names.end())
+            it = names.insert(e.row.name, e.row.name);
+        e.row.name = it.value();
+        m_rows.push_back(std::move(e));
+    }
+    m_rows.shrink_to_fit();
+    rebuildView();
+    m_current = m_rows.empty() ? -1 : 0;
+    m_indexStale = true;
+    setState(DataSetState::Browse);
+    notifyReset();
+}
+
+void ResultDataSet::close() {
+    clearRows();
+    m_index.clear();
+    m_indexStale = true;
+    m_db = nullptr;
+    setState(DataSetState::Inactive);
+    notifyReset();
+}
+
+void ResultDataSet::refreshCurrent() {
+    post();
+    if (m_current >= 0) {
+        fb::Statement s(m_db->transaction(), kRefresh);
+        s.setInt(0, entryAt(m_current).row.pk);
+        s.openCursor();
+        if (s.fetch())
+            entryAt(m_current).row = Columns(s).read(s);
+        s.closeCursor();
+    }
+    notifyReset();
+}
+
+// ---- editing ---------------------------------------------------------------------------------
+
+void ResultDataSet::prepareForEdit(ResultRow& row) { loadComment(row); }
+
+void ResultDataSet::setBufferValue(int field, const QVariant& value) {
+    ResultRow& r = *m_buffer;
+    r.setNull(field, value.isNull());
+    switch (field) {
+    case MSR_DATE: r.date = value.toDouble(); break;
+    case MSR_TIME: r.time = value.toDouble(); break;
+    case MSR_NUMBER: r.number = value.toInt(); break;
+    case OBJECT_NAME: r.name = storableObjectName(platform::toCp1251(value.toString())); break;
+    case LOAD: r.load = value.toDouble(); break;
+    case RATED_LOAD: r.rated = value.toInt(); break;
+    case MSR_COMMENT:
+        r.comment = value.toByteArray();
+        r.commentLoaded = true;
+        break;
+    case MSR_RESULT_TABLE_PK: r.pk = value.toInt(); break;
+    }
+}
+
+void ResultDataSet::removeRow(int row) {
+    CachedRows::removeRow(row);
+    m_indexStale = true;
+}
+
+void ResultDataSet::deleteAll() {
+    post();
+    std::vector<Entry> kept;
+    kept.reserve(m_rows.size());
+    for (Entry& e : m_rows) {
+        if (e.status == RowStatus::Inserted)
+            continue;
+        e.status = RowStatus::Deleted;
+        kept.push_back(std::move(e));
+    }
+    m_rows = std::move(kept);
+    rebuildView();
+    recomputePending();
+    m_current = -1;
+    m_indexStale = true;
+    notifyReset();
+    notifyCurrent();
+}
+
+void ResultDataSet::cancelUpdates() {
+    revertAll();
+    m_indexStale = true;
+    notifyReset();
+}
+
+// ---- saving ----------------------------------------------------------------------------------
+
+namespace {
+void bindRow(fb::Statement& s, const ResultRow& r) {
+    auto opt = [&](unsigned i, int field, auto set) {
+        if (r.isNull(field))
+            s.setNull(i);
+        else
+            set(i);
+    };
+    s.setInt(0, r.pk);
+    opt(1, MSR_DATE, [&](unsigned i) { s.setTimestamp(i, r.date); });
+    opt(2, MSR_TIME, [&](unsigned i) { s.setTimestamp(i, r.time); });
+    opt(3, MSR_NUMBER, [&](unsigned i) { s.setInt(i, r.number); });
+    opt(4, OBJECT_NAME, [&](unsigned i) { s.setText(i, r.name); });
+    opt(5, LOAD, [&](unsigned i) { s.setDouble(i, r.load); });
+    opt(6, RATED_LOAD, [&](unsigned i) { s.setInt(i, r.rated); });
+    s.setBlob(7, r.isNull(MSR_COMMENT) ? nullptr : &r.comment);
+}
+} // namespace
+
+void ResultDataSet::sendChanges() {
+    post();
+    std::unique_ptr<fb::Statement> ins, upd, del;
+    fb::Transaction& tra = m_db->transaction();
+    std::vector<std::pair<size_t, ResultRow>>& refreshed = m_sent;
+    refreshed.clear();
+    {
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            const Entry& e = m_rows[i];
+            const int32_t oldPk = e.original ? e.original->pk : e.row.pk;
+            fb::Statement* s = nullptr;
+            switch (e.status) {
+            case RowStatus::Unchanged:
+            case RowStatus::InsertedDeleted: continue;
+            case RowStatus::Deleted:
+                if (!del)
+                    del = std::make_unique<fb::Statement>(tra, kDelete);
+                del->setInt(0, oldPk);
+                del->execute();
+                continue;
+            case RowStatus::Inserted:
+                if (!ins)
+                    ins = std::make_unique<fb::Statement>(tra, QByteArray(kInsert) + kReturning);
+                s = ins.get();
+                break;
+            case RowStatus::Modified:
+                if (!upd)
+                    upd = std::make_unique<fb::Statement>(tra, QByteArray(kUpdate) + kReturning);
+                s = upd.get();
+                s->setInt(8, oldPk);
+                break;
+            }
+            loadComment(e.row);
+            bindRow(*s, e.row);
+            s->execute();
+            if (!s->isNull(0)) { // the file gave the row back: its values replace ours
+                ResultRow back = Columns(*s).read(*s);
+                back.comment = e.row.comment;
+                back.commentLoaded = true;
+                refreshed.emplace_back(i, std::move(back));
+            }
+        }
+    }
+}
+
+void ResultDataSet::acceptSent() {
+    acceptApplied(m_sent);
+    m_sent.clear();
+    m_indexStale = true;
+}
+
+// ---- order and duplicates ---------------------------------------------------------------------
+
+ResultDataSet::Key ResultDataSet::keyOf(const ResultRow& row) {
+    double d = row.isNull(MSR_DATE) ? 0.0 : row.date;
+    if (d == 0)
+        d = 0; // -0.0 and 0.0 are the same date
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return {bits, row.isNull(MSR_NUMBER) ? 0 : row.number};
+}
+
+void ResultDataSet::sort() {
+    post();
+    const int32_t currentPk = m_current >= 0 ? entryAt(m_current).row.pk : 0;
+    const bool hadCurrent = m_current >= 0;
+    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Entry& a, const Entry& b) {
+        const double da = a.row.isNull(MSR_DATE) ? 0 : a.row.date;
+        const double db = b.row.isNull(MSR_DATE) ? 0 : b.row.date;
+        if (da != db)
+            return da < db;
+        const int32_t na = a.row.isNull(MSR_NUMBER) ? 0 : a.row.number;
+        const int32_t nb = b.row.isNull(MSR_NUMBER) ? 0 : b.row.number;
+        return na < nb;
+    });
+    rebuildView();
+    m_current = recordCount() > 0 ? 0 : -1;
+    for (int i = 0; hadCurrent && i < recordCount(); ++i)
+        if (entryAt(i).row.pk == currentPk) {
+            m_current = i;
+            break;
+        }
+    m_indexStale = true;
+    notifyReset();
+    notifyCurrent();
+}
+
+bool ResultDataSet::exists(const TMsrResult& r) {
+    if (recordCount() == 0)
+        return false;
+    if (m_indexStale) {
+        m_index.clear();
+        m_index.reserve(m_view.size() * 2);
+        for (int i = 0; i < recordCount(); ++i)
+            m_index.emplace(keyOf(entryAt(i).row), i);
+        m_indexStale = false;
+    }
+    int found = -1;
+    // A stored number is signed, a downloaded one unsigned: numbers above 2^31-1 never match.
+    if (r.MsrNumber <= static_cast<uint32_t>(INT32_MAX)) {
+        ResultRow probe;
+        probe.date = r.MsrDateTime;
+        probe.number = static_cast<int32_t>(r.MsrNumber);
+        const auto it = m_index.find(keyOf(probe));
+        if (it != m_index.end())
+            found = it->second;
+    }
+    // As a walk over the rows would leave it: the match, or the last row.
+    m_current = found >= 0 ? found : recordCount() - 1;
+    notifyCurrent();
+    return found >= 0;
+}
+
+bool ResultDataSet::add(const TMsrResult& r) {
+    if (exists(r))
+        return false;
+    post();
+    Entry e;
+    e.status = RowStatus::Inserted;
+    ResultRow& row = e.row;
+    row.pk = m_db->nextGeneratorValue("MSR_RESULT_TABLE_GEN");
+    row.date = row.time = r.MsrDateTime;
+    row.number = static_cast<int32_t>(r.MsrNumber);
+    row.name = storableObjectName(r.ObjectName);
+    row.load = r.Load;
+    row.rated = r.RatedLoad;
+    row.setNull(MSR_COMMENT, true);
+    m_rows.push_back(std::move(e));
+    m_view.push_back(static_cast<int>(m_rows.size() - 1));
+    m_current = recordCount() - 1;
+    if (!m_indexStale)
+        m_index.emplace(keyOf(m_rows.back().row), m_current);
+    setPending(true);
+    notifyReset();
+    notifyCurrent();
+    return true;
+}
+
+} // namespace store
