@@ -1,6 +1,7 @@
 #include "SimulatedBackend.h"
 
 #include "Protocol.h"
+#include "USB.h"
 
 #include <chrono>
 #include <cstring>
@@ -127,6 +128,13 @@ void SimulatedBackend::cancelTransfers() {
 std::function<std::unique_ptr<UsbBackend>()>
 simulatedBackendFactory(std::shared_ptr<SimulatedInstrument> instrument) {
     return [instrument] { return std::make_unique<SimulatedBackend>(instrument); };
+}
+
+Status openSimulatedLink(std::shared_ptr<SimulatedInstrument> instrument) {
+    setUsbBackendFactory(simulatedBackendFactory(std::move(instrument)));
+    const Status status = OpenUSB();
+    setUsbBackendFactory({});
+    return status;
 }
 
 } // namespace device

@@ -51,4 +51,8 @@ private:
 std::function<std::unique_ptr<UsbBackend>()>
 simulatedBackendFactory(std::shared_ptr<SimulatedInstrument> instrument);
 
+// Points the USB unit at `instrument` and opens the link (attach is reported at once when the
+// instrument is attached); returns OpenUSB's status. CloseUSB ends it.
+Status openSimulatedLink(std::shared_ptr<SimulatedInstrument> instrument);
+
 } // namespace device
