@@ -5,7 +5,10 @@
 #include <umockdev.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace zorinstrument {
 
@@ -53,6 +56,20 @@ void check(bool ok, GError* error, const std::string& what) {
 }
 
 } // namespace
+
+void ensureUmockdevPreload(char** argv) {
+    constexpr const char* preloadLibrary = "libumockdev-preload.so.0";
+    const char* current = std::getenv("LD_PRELOAD");
+    if (current && std::strstr(current, preloadLibrary))
+        return;
+    std::string preload = preloadLibrary;
+    if (current && *current)
+        preload += std::string(" ") + current;
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    execv("/proc/self/exe", argv);
+    std::perror("re-running under the umockdev preload");
+    std::exit(127);
+}
 
 std::string descriptorsHex(const DeviceIdentity& id) {
     const int mps = 64; // full-speed bulk packets

@@ -63,6 +63,11 @@ private:
     std::map<int, std::unique_ptr<EmulatedDevice>> m_devices;
 };
 
+// The umockdev preload must be in the process that raises uevents as well as in the one that
+// uses libusb: re-executes this program under it (argv as main got it) unless it already is.
+// Returns only when the preload is in place; exits with 127 when the re-execution fails.
+void ensureUmockdevPreload(char** argv);
+
 // The hex text of the device and configuration descriptors (one interface, bulk OUT 0x02,
 // bulk IN 0x81) as sysfs shows them.
 std::string descriptorsHex(const DeviceIdentity& identity);

@@ -25,7 +25,6 @@ namespace {
 constexpr int kExitUsage = 64;
 constexpr int kExitScenario = 65;
 constexpr int kExitCannotRun = 127;
-constexpr const char* kPreload = "libumockdev-preload.so.0";
 
 int usage() {
     std::fprintf(stderr, "usage: zor-instrument SCENARIO -- COMMAND [ARG...]\n"
@@ -34,16 +33,8 @@ int usage() {
     return kExitUsage;
 }
 
-// The child finds the emulated device through the preload and the inherited UMOCKDEV_DIR.
-void addPreload() {
-    std::string preload = kPreload;
-    if (const char* existing = std::getenv("LD_PRELOAD"); existing && *existing)
-        preload += std::string(" ") + existing;
-    setenv("LD_PRELOAD", preload.c_str(), 1);
-}
-
+// The child inherits the preload and UMOCKDEV_DIR, and so finds the emulated device.
 int runChild(char** argv) {
-    addPreload();
     pid_t pid = 0;
     if (int rc = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ); rc != 0) {
         std::fprintf(stderr, "zor-instrument: cannot run %s: %s\n", argv[0], std::strerror(rc));
@@ -65,6 +56,8 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, ""); // scenario paths may hold Cyrillic names
     if (argc < 4 || std::strcmp(argv[2], "--") != 0)
         return usage();
+    // We raise the unplug uevents: umockdev's sender finds the device only under its preload.
+    zorinstrument::ensureUmockdevPreload(argv);
     device::Scenario scenario;
     try {
         scenario = device::loadScenarioFile(QString::fromLocal8Bit(argv[1]));
