@@ -29,7 +29,9 @@ TDeviceScreenShotForm::TDeviceScreenShotForm(QWidget* owner, ScreenReader reader
       m_reader(std::move(reader)) {
     setObjectName(QStringLiteral("DeviceScreenShotForm"));
     setWindowTitle(QStringLiteral("Картинка с экрана прибора"));
-    QFont dialogFont(QStringLiteral("MS Sans Serif"));
+    QFont dialogFont;
+    // Where the dialog font is missing, the metric-compatible sans serif keeps the layout.
+    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     dialogFont.setStyleHint(QFont::SansSerif);
     dialogFont.setPixelSize(11); // 8 points at 96 dots per inch, whatever the system scale
     setFont(dialogFont);
