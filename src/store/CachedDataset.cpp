@@ -9,7 +9,9 @@ int CachedDataset::fieldIndex(const QString& name) const {
     return -1;
 }
 
-RowStatus CachedDataset::rowStatus(int row) const { return statusAt(row); }
+RowStatus CachedDataset::rowStatus(int row) const {
+    return statusAt(row);
+}
 
 void CachedDataset::moveTo(int row) {
     const int count = recordCount();
@@ -63,7 +65,9 @@ void CachedDataset::deleteCurrent() {
     notifyCurrent();
 }
 
-void CachedDataset::disableControls() { ++m_disableCount; }
+void CachedDataset::disableControls() {
+    ++m_disableCount;
+}
 
 void CachedDataset::enableControls() {
     if (m_disableCount == 0)

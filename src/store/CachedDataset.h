@@ -11,11 +11,11 @@ enum class RowStatus : uint8_t { Unchanged, Modified, Inserted, Deleted, Inserte
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 struct FieldDef {
-    const char* name;  // column name
-    QString title;     // column title in the grid
-    int displayWidth;  // in characters
+    const char* name; // column name
+    QString title;    // column title in the grid
+    int displayWidth; // in characters
     Qt::Alignment alignment;
-    bool visible;      // shown as a grid column
+    bool visible; // shown as a grid column
     bool readOnly;
 };
 
@@ -26,7 +26,7 @@ public:
 
     bool isActive() const { return m_state != DataSetState::Inactive; }
     DataSetState state() const { return m_state; }
-    virtual int recordCount() const = 0; // visible rows (deleted rows are hidden)
+    virtual int recordCount() const = 0;         // visible rows (deleted rows are hidden)
     int currentRow() const { return m_current; } // -1 when there is no row
     bool updatesPending() const { return m_pending; }
 

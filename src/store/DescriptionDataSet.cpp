@@ -58,19 +58,27 @@ void bindRow(fb::Statement& s, const DescriptionRow& r) {
 DescriptionDataSet::DescriptionDataSet(QObject* parent) : CachedRows(parent) {}
 DescriptionDataSet::~DescriptionDataSet() = default;
 
-const FieldDef& DescriptionDataSet::fieldDef(int field) const { return kFields[field]; }
+const FieldDef& DescriptionDataSet::fieldDef(int field) const {
+    return kFields[field];
+}
 
-bool DescriptionDataSet::isNull(int row, int field) const { return rowAt(row).isNull(field); }
+bool DescriptionDataSet::isNull(int row, int field) const {
+    return rowAt(row).isNull(field);
+}
 
 QVariant DescriptionDataSet::value(int row, int field) const {
     const DescriptionRow& r = rowAt(row);
     if (r.isNull(field))
         return {};
     switch (field) {
-    case DEVICE_NAME: return QString::fromLatin1(r.deviceName);
-    case DEVICE_DATA_VERSION: return r.version;
-    case PROJECT_DESC: return r.desc;
-    case DESC_TABLE_PK: return r.pk;
+    case DEVICE_NAME:
+        return QString::fromLatin1(r.deviceName);
+    case DEVICE_DATA_VERSION:
+        return r.version;
+    case PROJECT_DESC:
+        return r.desc;
+    case DESC_TABLE_PK:
+        return r.pk;
     }
     return {};
 }
@@ -107,10 +115,18 @@ void DescriptionDataSet::setBufferValue(int field, const QVariant& value) {
     DescriptionRow& r = *m_buffer;
     r.setNull(field, value.isNull());
     switch (field) {
-    case DEVICE_NAME: r.deviceName = value.toString().toLatin1(); break;
-    case DEVICE_DATA_VERSION: r.version = value.toInt(); break;
-    case PROJECT_DESC: r.desc = value.toByteArray(); break;
-    case DESC_TABLE_PK: r.pk = value.toInt(); break;
+    case DEVICE_NAME:
+        r.deviceName = value.toString().toLatin1();
+        break;
+    case DEVICE_DATA_VERSION:
+        r.version = value.toInt();
+        break;
+    case PROJECT_DESC:
+        r.desc = value.toByteArray();
+        break;
+    case DESC_TABLE_PK:
+        r.pk = value.toInt();
+        break;
     }
 }
 

@@ -8,7 +8,9 @@
 namespace store {
 
 namespace {
-QString twoDigits(int v) { return QString::number(v).rightJustified(2, QLatin1Char('0')); }
+QString twoDigits(int v) {
+    return QString::number(v).rightJustified(2, QLatin1Char('0'));
+}
 
 QString timeSeparator() {
     const QString fmt = QLocale().timeFormat(QLocale::ShortFormat);

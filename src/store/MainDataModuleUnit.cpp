@@ -204,9 +204,13 @@ void TMainDataModule::SortResults() {
     m_results->sort();
 }
 
-bool TMainDataModule::ResultExists(const TMsrResult& r) { return m_results->exists(r); }
+bool TMainDataModule::ResultExists(const TMsrResult& r) {
+    return m_results->exists(r);
+}
 
-bool TMainDataModule::AddResult(const TMsrResult& r) { return m_results->add(r); }
+bool TMainDataModule::AddResult(const TMsrResult& r) {
+    return m_results->add(r);
+}
 
 void TMainDataModule::SetLoadUnit(int32_t unit) {
     if (unit == m_loadUnit)

@@ -17,12 +17,14 @@ QByteArray quotedLiteral(const QString& text) {
 } // namespace
 
 ProjectConnection::ProjectConnection() = default;
-ProjectConnection::~ProjectConnection() { disconnectQuietly(); }
+ProjectConnection::~ProjectConnection() {
+    disconnectQuietly();
+}
 
 void ProjectConnection::create(const QString& fileName) {
-    const QByteArray sql = "CREATE DATABASE " + quotedLiteral(fileName) + " \r\n" +
-                           "USER '" + kUser + "' PASSWORD '" + kPassword + "'\r\n" +
-                           "PAGE_SIZE = 4096\r\n" + "DEFAULT CHARACTER SET ASCII\r\n";
+    const QByteArray sql = "CREATE DATABASE " + quotedLiteral(fileName) + " \r\n" + "USER '" +
+                           kUser + "' PASSWORD '" + kPassword + "'\r\n" + "PAGE_SIZE = 4096\r\n" +
+                           "DEFAULT CHARACTER SET ASCII\r\n";
     m_att.createDatabase(sql);
 }
 

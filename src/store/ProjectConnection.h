@@ -19,7 +19,7 @@ public:
     void disconnect();
     void disconnectQuietly() noexcept;
 
-    fb::Transaction& transaction(); // started on first use
+    fb::Transaction& transaction();         // started on first use
     void execSql(const QString& statement); // runs and commits retaining
     int32_t nextGeneratorValue(const char* generator);
 

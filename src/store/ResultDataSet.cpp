@@ -68,20 +68,23 @@ struct Columns {
 
 // Latin spellings of the Cyrillic letters of the 8-bit code page (0xC0..0xFF).
 const char* const kLatin[64] = {
-    "A", "B",  "V",  "G",  "D",    "E", "Zh", "Z",  "I",  "Y",  "K",  "L",  "M",
-    "N", "O",  "P",  "R",  "S",    "T", "U",  "F",  "Kh", "Ts", "Ch", "Sh", "Shch",
-    "",  "Y",  "",   "E",  "Yu",   "Ya", "a", "b",  "v",  "g",  "d",  "e",  "zh",
-    "z", "i",  "y",  "k",  "l",    "m", "n",  "o",  "p",  "r",  "s",  "t",  "u",
-    "f", "kh", "ts", "ch", "sh",   "shch", "", "y", "", "e", "yu", "ya"};
+    "A", "B", "V", "G", "D", "E",  "Zh", "Z",  "I",  "Y",    "K", "L", "M", "N", "O",  "P",
+    "R", "S", "T", "U", "F", "Kh", "Ts", "Ch", "Sh", "Shch", "",  "Y", "",  "E", "Yu", "Ya",
+    "a", "b", "v", "g", "d", "e",  "zh", "z",  "i",  "y",    "k", "l", "m", "n", "o",  "p",
+    "r", "s", "t", "u", "f", "kh", "ts", "ch", "sh", "shch", "",  "y", "",  "e", "yu", "ya"};
 
 } // namespace
 
 ResultDataSet::ResultDataSet(QObject* parent) : CachedRows(parent) {}
 ResultDataSet::~ResultDataSet() = default;
 
-const FieldDef& ResultDataSet::fieldDef(int field) const { return kFields[field]; }
+const FieldDef& ResultDataSet::fieldDef(int field) const {
+    return kFields[field];
+}
 
-bool ResultDataSet::isNull(int row, int field) const { return rowAt(row).isNull(field); }
+bool ResultDataSet::isNull(int row, int field) const {
+    return rowAt(row).isNull(field);
+}
 
 void ResultDataSet::loadComment(const ResultRow& row) const {
     if (row.commentLoaded)
@@ -102,14 +105,22 @@ QVariant ResultDataSet::value(int row, int field) const {
     if (r.isNull(field))
         return {};
     switch (field) {
-    case MSR_DATE: return r.date;
-    case MSR_TIME: return r.time;
-    case MSR_NUMBER: return r.number;
-    case OBJECT_NAME: return platform::fromCp1251(r.name);
-    case LOAD: return r.load;
-    case RATED_LOAD: return r.rated;
-    case MSR_COMMENT: return comment(row);
-    case MSR_RESULT_TABLE_PK: return r.pk;
+    case MSR_DATE:
+        return r.date;
+    case MSR_TIME:
+        return r.time;
+    case MSR_NUMBER:
+        return r.number;
+    case OBJECT_NAME:
+        return platform::fromCp1251(r.name);
+    case LOAD:
+        return r.load;
+    case RATED_LOAD:
+        return r.rated;
+    case MSR_COMMENT:
+        return comment(row);
+    case MSR_RESULT_TABLE_PK:
+        return r.pk;
     }
     return {};
 }
@@ -119,18 +130,25 @@ QString ResultDataSet::text(int row, int field) const {
     if (r.isNull(field))
         return {};
     switch (field) {
-    case MSR_DATE: return formatDateText(r.date);
-    case MSR_TIME: return formatTimeText(r.time);
-    case MSR_NUMBER: return QString::number(r.number);
-    case OBJECT_NAME: return platform::fromCp1251(r.name);
+    case MSR_DATE:
+        return formatDateText(r.date);
+    case MSR_TIME:
+        return formatTimeText(r.time);
+    case MSR_NUMBER:
+        return QString::number(r.number);
+    case OBJECT_NAME:
+        return platform::fromCp1251(r.name);
     case LOAD: {
         // The rated load is taken as unsigned: a negative one becomes a very large dead band.
         const double rated = r.isNull(RATED_LOAD) ? 0.0 : static_cast<uint32_t>(r.rated);
         return FormatLoad(m_loadUnit, r.load, rated);
     }
-    case RATED_LOAD: return QString::number(r.rated);
-    case MSR_COMMENT: return platform::fromCp1251(comment(row));
-    case MSR_RESULT_TABLE_PK: return QString::number(r.pk);
+    case RATED_LOAD:
+        return QString::number(r.rated);
+    case MSR_COMMENT:
+        return platform::fromCp1251(comment(row));
+    case MSR_RESULT_TABLE_PK:
+        return QString::number(r.pk);
     }
     return {};
 }
@@ -214,23 +232,39 @@ void ResultDataSet::refreshCurrent() {
 
 // ---- editing ---------------------------------------------------------------------------------
 
-void ResultDataSet::prepareForEdit(ResultRow& row) { loadComment(row); }
+void ResultDataSet::prepareForEdit(ResultRow& row) {
+    loadComment(row);
+}
 
 void ResultDataSet::setBufferValue(int field, const QVariant& value) {
     ResultRow& r = *m_buffer;
     r.setNull(field, value.isNull());
     switch (field) {
-    case MSR_DATE: r.date = value.toDouble(); break;
-    case MSR_TIME: r.time = value.toDouble(); break;
-    case MSR_NUMBER: r.number = value.toInt(); break;
-    case OBJECT_NAME: r.name = storableObjectName(platform::toCp1251(value.toString())); break;
-    case LOAD: r.load = value.toDouble(); break;
-    case RATED_LOAD: r.rated = value.toInt(); break;
+    case MSR_DATE:
+        r.date = value.toDouble();
+        break;
+    case MSR_TIME:
+        r.time = value.toDouble();
+        break;
+    case MSR_NUMBER:
+        r.number = value.toInt();
+        break;
+    case OBJECT_NAME:
+        r.name = storableObjectName(platform::toCp1251(value.toString()));
+        break;
+    case LOAD:
+        r.load = value.toDouble();
+        break;
+    case RATED_LOAD:
+        r.rated = value.toInt();
+        break;
     case MSR_COMMENT:
         r.comment = value.toByteArray();
         r.commentLoaded = true;
         break;
-    case MSR_RESULT_TABLE_PK: r.pk = value.toInt(); break;
+    case MSR_RESULT_TABLE_PK:
+        r.pk = value.toInt();
+        break;
     }
 }
 
@@ -298,7 +332,8 @@ void ResultDataSet::sendChanges() {
             fb::Statement* s = nullptr;
             switch (e.status) {
             case RowStatus::Unchanged:
-            case RowStatus::InsertedDeleted: continue;
+            case RowStatus::InsertedDeleted:
+                continue;
             case RowStatus::Deleted:
                 if (!del)
                     del = std::make_unique<fb::Statement>(tra, kDelete);

@@ -57,8 +57,8 @@ int cmdList(const QStringList& argsIn) {
         return failure(QStringLiteral("Не удалось открыть проект!"), store.lastFailureReason());
     store.SetLoadUnit(unit);
     const store::ResultDataSet& results = *store.dsetZOR();
-    const int columns[] = {store::MSR_DATE, store::MSR_TIME, store::MSR_NUMBER,
-                           store::OBJECT_NAME, store::LOAD};
+    const int columns[] = {store::MSR_DATE, store::MSR_TIME, store::MSR_NUMBER, store::OBJECT_NAME,
+                           store::LOAD};
     QString line;
     for (int row = 0; row < results.recordCount(); ++row) {
         line.clear();

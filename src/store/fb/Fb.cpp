@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <firebird/Interface.h>
@@ -25,7 +26,9 @@ IMaster* master() {
     return m;
 }
 
-IUtil* util() { return master()->getUtilInterface(); }
+IUtil* util() {
+    return master()->getUtilInterface();
+}
 
 // A status object for one call sequence; disposed at scope end.
 struct Status {
@@ -62,6 +65,11 @@ struct Xpb {
 } // namespace
 
 void prepareEnvironment() {
+    // The client converts file names through the C library's character type: without a UTF-8
+    // one, Cyrillic paths fail. Only LC_CTYPE is touched; numbers keep their format.
+    const char* ctype = std::setlocale(LC_CTYPE, nullptr);
+    if (!ctype || !QByteArray(ctype).toUpper().replace("-", "").contains("UTF8"))
+        std::setlocale(LC_CTYPE, "C.UTF-8");
     if (std::getenv("FIREBIRD_LOCK"))
         return;
     const QString dir = QStringLiteral("/tmp/zor-firebird-%1").arg(getuid());
@@ -71,7 +79,9 @@ void prepareEnvironment() {
 
 // ---- Attachment -------------------------------------------------------------------------------
 
-Attachment::~Attachment() { detachQuietly(); }
+Attachment::~Attachment() {
+    detachQuietly();
+}
 
 void Attachment::createDatabase(const QByteArray& statement) {
     guarded([&] {
@@ -127,7 +137,9 @@ void Attachment::detachQuietly() noexcept {
 
 // ---- Transaction ------------------------------------------------------------------------------
 
-Transaction::~Transaction() { rollbackQuietly(); }
+Transaction::~Transaction() {
+    rollbackQuietly();
+}
 
 void Transaction::start() {
     if (m_tra)
@@ -139,8 +151,8 @@ void Transaction::start() {
         tpb.b->insertTag(&st, isc_tpb_nowait);
         tpb.b->insertTag(&st, isc_tpb_rec_version);
         tpb.b->insertTag(&st, isc_tpb_read_committed);
-        m_tra = m_att.raw()->startTransaction(&st, tpb.b->getBufferLength(&st),
-                                              tpb.b->getBuffer(&st));
+        m_tra =
+            m_att.raw()->startTransaction(&st, tpb.b->getBufferLength(&st), tpb.b->getBuffer(&st));
     });
 }
 
@@ -247,9 +259,9 @@ Statement::Message::~Message() {
 Statement::Statement(Transaction& tra, const QByteArray& sql) : m_tra(tra) {
     guarded([&] {
         Status st;
-        m_stmt = tra.attachment().raw()->prepare(&st, tra.raw(), sql.size(), sql.constData(),
-                                                 SQL_DIALECT_V6,
-                                                 IStatement::PREPARE_PREFETCH_METADATA);
+        m_stmt =
+            tra.attachment().raw()->prepare(&st, tra.raw(), sql.size(), sql.constData(),
+                                            SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         m_in.init(m_stmt->getInputMetadata(&st));
         m_out.init(m_stmt->getOutputMetadata(&st));
         const unsigned n = m_out.meta->getCount(&st);
@@ -282,15 +294,15 @@ unsigned char* Statement::inField(unsigned i, unsigned expectedType) {
     Status st;
     const unsigned type = m_in.meta->getType(&st, i) & ~1u;
     if (expectedType && type != expectedType)
-        throw zor::Error(QStringLiteral("parameter %1 has type %2, not %3")
-                             .arg(i)
-                             .arg(type)
-                             .arg(expectedType));
+        throw zor::Error(
+            QStringLiteral("parameter %1 has type %2, not %3").arg(i).arg(type).arg(expectedType));
     setInputNull(i, false);
     return &m_in.buffer[m_in.meta->getOffset(&st, i)];
 }
 
-void Statement::setNull(unsigned i) { setInputNull(i, true); }
+void Statement::setNull(unsigned i) {
+    setInputNull(i, true);
+}
 
 void Statement::setInt(unsigned i, int32_t v) {
     Status st;
@@ -361,8 +373,8 @@ void Statement::openCursor() {
     closeCursor();
     guarded([&] {
         Status st;
-        m_cursor = m_stmt->openCursor(&st, m_tra.raw(), m_in.meta, m_in.buffer.data(), m_out.meta,
-                                      0);
+        m_cursor =
+            m_stmt->openCursor(&st, m_tra.raw(), m_in.meta, m_in.buffer.data(), m_out.meta, 0);
     });
 }
 
@@ -390,7 +402,9 @@ void Statement::closeCursor() noexcept {
     m_cursor = nullptr;
 }
 
-unsigned Statement::outputCount() const { return static_cast<unsigned>(m_outNames.size()); }
+unsigned Statement::outputCount() const {
+    return static_cast<unsigned>(m_outNames.size());
+}
 
 int Statement::outputIndex(const char* name) const {
     for (size_t i = 0; i < m_outNames.size(); ++i)
