@@ -1,13 +1,61 @@
 #include "Commands.h"
 
-// Placeholder until the command lands.
+#include "platform/Error.h"
+#include "report/CsvExport.h"
+#include "report/MeasurementReport.h"
+#include "report/PdfWriter.h"
+#include "report/ResultRowSource.h"
+#include "store/MainDataModuleUnit.h"
+
+#include <QFileInfo>
+
 namespace zortool {
-int cmdExportCsv(const QStringList&) {
-    printErr(QStringLiteral("not available yet"));
-    return 1;
+
+namespace {
+
+// Opens the project, builds the report in the given mode and hands it to `write`.
+template <typename Write>
+int exportProject(const QStringList& argsIn, report::ReportMode mode, Write write) {
+    QStringList args = argsIn;
+    int32_t unit;
+    if (!parseUnit(args, unit) || args.size() != 2)
+        return usage();
+    TMainDataModule store;
+    if (!store.OpenProjectDatabase(QFileInfo(args[0]).absoluteFilePath())) {
+        const QString reason = store.lastFailureReason();
+        printErr(QStringLiteral("Не удалось открыть проект!") +
+                 (reason.isEmpty() ? QString() : '\n' + reason));
+        return 1;
+    }
+    store.SetLoadUnit(unit);
+    try {
+        report::MainReport r;
+        report::applyMode(r, mode);
+        report::ResultRowSource rows(*store.dsetZOR());
+        report::PreparedReport prepared;
+        report::prepareReport(
+            r, rows, [unit] { return unit; }, prepared);
+        write(prepared, args[1]);
+    } catch (const zor::Error& e) {
+        printErr(e.text());
+        store.CloseProjectDatabase();
+        return 1;
+    }
+    store.CloseProjectDatabase();
+    return 0;
 }
-int cmdExportPdf(const QStringList&) {
-    printErr(QStringLiteral("not available yet"));
-    return 1;
+
+} // namespace
+
+int cmdExportCsv(const QStringList& args) {
+    return exportProject(args, report::ReportMode::Export,
+                         [](const report::PreparedReport& r, const QString& out) {
+                             report::writeCsv(r, report::csvFileName(out));
+                         });
 }
+
+int cmdExportPdf(const QStringList& args) {
+    return exportProject(args, report::ReportMode::Print, report::writePdf);
+}
+
 } // namespace zortool
