@@ -65,7 +65,7 @@ public:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("LC_ALL", "C");
         p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("ZOR_BIN_DIR") + "/zor-tool", args);
+        p.start(QStringLiteral(ZOR_TOOL_PATH), args);
         EXPECT_TRUE(p.waitForFinished(60000));
         return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                 QString::fromUtf8(p.readAllStandardError())};
