@@ -1,6 +1,7 @@
 #pragma once
 #include "CachedDataset.h"
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -80,8 +81,7 @@ protected:
     void revertAll() {
         m_buffer.reset();
         setState(DataSetState::Browse);
-        std::vector<Entry> kept;
-        kept.reserve(m_rows.size());
+        Rows kept;
         for (Entry& e : m_rows) {
             if (e.status == RowStatus::Inserted)
                 continue;
@@ -103,8 +103,7 @@ protected:
     void acceptApplied(std::vector<std::pair<size_t, RowT>>& refreshed) {
         for (auto& [index, row] : refreshed)
             m_rows[index].row = std::move(row);
-        std::vector<Entry> kept;
-        kept.reserve(m_rows.size());
+        Rows kept;
         for (Entry& e : m_rows) {
             if (e.status == RowStatus::Deleted)
                 continue;
@@ -117,7 +116,9 @@ protected:
         setPending(false);
     }
 
-    std::vector<Entry> m_rows;
+    // A deque: appending never moves the rows already held, however many there are.
+    using Rows = std::deque<Entry>;
+    Rows m_rows;
     std::vector<int> m_view; // visible rows: indices into m_rows
     std::unique_ptr<RowT> m_buffer;
 };

@@ -200,18 +200,16 @@ void ResultDataSet::open(ProjectConnection* db) {
         e.row.name = it.value();
         m_rows.push_back(std::move(e));
     }
-    m_rows.shrink_to_fit();
     rebuildView();
     m_current = m_rows.empty() ? -1 : 0;
-    m_indexStale = true;
+    forgetOrder();
     setState(DataSetState::Browse);
     notifyReset();
 }
 
 void ResultDataSet::close() {
     clearRows();
-    m_index.clear();
-    m_indexStale = true;
+    forgetOrder();
     m_db = nullptr;
     setState(DataSetState::Inactive);
     notifyReset();
@@ -270,13 +268,12 @@ void ResultDataSet::setBufferValue(int field, const QVariant& value) {
 
 void ResultDataSet::removeRow(int row) {
     CachedRows::removeRow(row);
-    m_indexStale = true;
+    forgetOrder();
 }
 
 void ResultDataSet::deleteAll() {
     post();
-    std::vector<Entry> kept;
-    kept.reserve(m_rows.size());
+    Rows kept;
     for (Entry& e : m_rows) {
         if (e.status == RowStatus::Inserted)
             continue;
@@ -287,14 +284,14 @@ void ResultDataSet::deleteAll() {
     rebuildView();
     recomputePending();
     m_current = -1;
-    m_indexStale = true;
+    forgetOrder();
     notifyReset();
     notifyCurrent();
 }
 
 void ResultDataSet::cancelUpdates() {
     revertAll();
-    m_indexStale = true;
+    forgetOrder();
     notifyReset();
 }
 
@@ -368,7 +365,7 @@ void ResultDataSet::sendChanges() {
 void ResultDataSet::acceptSent() {
     acceptApplied(m_sent);
     m_sent.clear();
-    m_indexStale = true;
+    forgetOrder();
 }
 
 // ---- order and duplicates ---------------------------------------------------------------------
@@ -382,27 +379,54 @@ ResultDataSet::Key ResultDataSet::keyOf(const ResultRow& row) {
     return {bits, row.isNull(MSR_NUMBER) ? 0 : row.number};
 }
 
+bool ResultDataSet::before(const ResultRow& a, const ResultRow& b) {
+    const double da = a.isNull(MSR_DATE) ? 0 : a.date;
+    const double db = b.isNull(MSR_DATE) ? 0 : b.date;
+    if (da != db)
+        return da < db;
+    return (a.isNull(MSR_NUMBER) ? 0 : a.number) < (b.isNull(MSR_NUMBER) ? 0 : b.number);
+}
+
+void ResultDataSet::forgetOrder() {
+    m_orderKnown = false;
+    m_tail.clear();
+}
+
+void ResultDataSet::learnOrder() {
+    const int count = recordCount();
+    int sorted = count > 0 ? 1 : 0;
+    while (sorted < count && !before(entryAt(sorted).row, entryAt(sorted - 1).row))
+        ++sorted;
+    m_sortedCount = sorted;
+    m_tail.clear();
+    for (int i = sorted; i < count; ++i)
+        m_tail.emplace(keyOf(entryAt(i).row), i);
+    m_orderKnown = true;
+}
+
 void ResultDataSet::sort() {
     post();
     const int32_t currentPk = m_current >= 0 ? entryAt(m_current).row.pk : 0;
     const bool hadCurrent = m_current >= 0;
-    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Entry& a, const Entry& b) {
-        const double da = a.row.isNull(MSR_DATE) ? 0 : a.row.date;
-        const double db = b.row.isNull(MSR_DATE) ? 0 : b.row.date;
-        if (da != db)
-            return da < db;
-        const int32_t na = a.row.isNull(MSR_NUMBER) ? 0 : a.row.number;
-        const int32_t nb = b.row.isNull(MSR_NUMBER) ? 0 : b.row.number;
-        return na < nb;
-    });
+    auto less = [](const Entry& a, const Entry& b) { return before(a.row, b.row); };
+    // Rows are mostly in order already (as read, plus newly added ones at the end): sort the
+    // unordered tail and merge it in, so the cost follows the additions, not the project size.
+    const auto tail = std::is_sorted_until(m_rows.begin(), m_rows.end(), less);
+    if (tail != m_rows.end()) {
+        std::stable_sort(tail, m_rows.end(), less);
+        const auto from = std::upper_bound(m_rows.begin(), tail, *tail, less);
+        std::inplace_merge(from, tail, m_rows.end(), less);
+    }
     rebuildView();
     m_current = recordCount() > 0 ? 0 : -1;
-    for (int i = 0; hadCurrent && i < recordCount(); ++i)
+    for (int i = recordCount() - 1; hadCurrent && i >= 0; --i)
         if (entryAt(i).row.pk == currentPk) {
             m_current = i;
             break;
         }
-    m_indexStale = true;
+    m_sortedCount = recordCount();
+    m_tail.clear();
+    m_orderKnown = true;
     notifyReset();
     notifyCurrent();
 }
@@ -410,22 +434,27 @@ void ResultDataSet::sort() {
 bool ResultDataSet::exists(const TMsrResult& r) {
     if (recordCount() == 0)
         return false;
-    if (m_indexStale) {
-        m_index.clear();
-        m_index.reserve(m_view.size() * 2);
-        for (int i = 0; i < recordCount(); ++i)
-            m_index.emplace(keyOf(entryAt(i).row), i);
-        m_indexStale = false;
-    }
+    if (!m_orderKnown)
+        learnOrder();
     int found = -1;
     // A stored number is signed, a downloaded one unsigned: numbers above 2^31-1 never match.
     if (r.MsrNumber <= static_cast<uint32_t>(INT32_MAX)) {
         ResultRow probe;
         probe.date = r.MsrDateTime;
         probe.number = static_cast<int32_t>(r.MsrNumber);
-        const auto it = m_index.find(keyOf(probe));
-        if (it != m_index.end())
+        int lo = 0, hi = m_sortedCount; // first ordered row not before the probe
+        while (lo < hi) {
+            const int mid = (lo + hi) / 2;
+            if (before(entryAt(mid).row, probe))
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        if (lo < m_sortedCount && keyOf(entryAt(lo).row) == keyOf(probe)) {
+            found = lo;
+        } else if (const auto it = m_tail.find(keyOf(probe)); it != m_tail.end()) {
             found = it->second;
+        }
     }
     // As a walk over the rows would leave it: the match, or the last row.
     m_current = found >= 0 ? found : recordCount() - 1;
@@ -450,8 +479,8 @@ bool ResultDataSet::add(const TMsrResult& r) {
     m_rows.push_back(std::move(e));
     m_view.push_back(static_cast<int>(m_rows.size() - 1));
     m_current = recordCount() - 1;
-    if (!m_indexStale)
-        m_index.emplace(keyOf(m_rows.back().row), m_current);
+    if (m_orderKnown)
+        m_tail.emplace(keyOf(m_rows.back().row), m_current);
     setPending(true);
     notifyReset();
     notifyCurrent();

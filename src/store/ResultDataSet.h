@@ -88,7 +88,11 @@ private:
     };
     struct KeyHash {
         size_t operator()(const Key& k) const noexcept {
-            return std::hash<uint64_t>()(k.date * 31 + static_cast<uint32_t>(k.number));
+            uint64_t x = k.date ^ (static_cast<uint64_t>(static_cast<uint32_t>(k.number)) << 17);
+            x ^= x >> 33; // mix the bits: dates differ mostly in the low mantissa
+            x *= 0xff51afd7ed558ccdULL;
+            x ^= x >> 33;
+            return static_cast<size_t>(x);
         }
     };
     static Key keyOf(const ResultRow& row);
@@ -96,9 +100,16 @@ private:
     ProjectConnection* m_db = nullptr;
     std::vector<std::pair<size_t, ResultRow>> m_sent; // rows as the file gave them back
     int32_t m_loadUnit = 0;
-    // Duplicate test: (date, number) -> first visible row with them; rebuilt when stale.
-    std::unordered_map<Key, int, KeyHash> m_index;
-    bool m_indexStale = true;
+    static bool before(const ResultRow& a, const ResultRow& b);
+    void forgetOrder();
+    void learnOrder();
+
+    // Duplicate test without walking every row: the leading m_sortedCount visible rows are in
+    // (date, number) order and searched by halving; rows after them are in m_tail, which maps
+    // a key to the first visible row holding it.
+    bool m_orderKnown = false;
+    int m_sortedCount = 0;
+    std::unordered_map<Key, int, KeyHash> m_tail;
 };
 
 } // namespace store

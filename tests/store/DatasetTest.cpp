@@ -210,3 +210,49 @@ TEST_F(StoreFixture, SavedRowsSurviveAKilledProcess) {
     ASSERT_TRUE(store.OpenProjectDatabase(p)) << store.lastFailureReason().toStdString();
     EXPECT_EQ(results().recordCount(), 2);
 }
+
+// The duplicate test keeps no walk over all rows; its answers and the current row it leaves
+// must still be those of the walk, whatever happened to the rows before.
+TEST_F(StoreFixture, DuplicateTestAgreesWithAWalkOverTheRows) {
+    openNewProject();
+    auto walk = [&](const TMsrResult& r, int& current) {
+        for (int i = 0; i < results().recordCount(); ++i) {
+            const double d =
+                results().isNull(i, MSR_DATE) ? 0 : results().value(i, MSR_DATE).toDouble();
+            const int32_t n = results().value(i, MSR_NUMBER).toInt();
+            if (d == r.MsrDateTime &&
+                static_cast<int64_t>(n) == static_cast<int64_t>(r.MsrNumber)) {
+                current = i;
+                return true;
+            }
+        }
+        current = results().recordCount() - 1;
+        return false;
+    };
+    std::srand(7);
+    auto random = [] { return result(kApr30 + (std::rand() % 6) / 86400.0, std::rand() % 4); };
+    for (int step = 0; step < 400; ++step) {
+        const int action = std::rand() % 10;
+        if (action < 5) {
+            const TMsrResult r = random();
+            int expectedCurrent = -1;
+            const bool expected = walk(r, expectedCurrent);
+            ASSERT_EQ(store.AddResult(r), !expected) << "step " << step;
+            if (expected)
+                ASSERT_EQ(results().currentRow(), expectedCurrent) << "step " << step;
+        } else if (action < 7) {
+            const TMsrResult r = random();
+            int expectedCurrent = -1;
+            const bool expected = walk(r, expectedCurrent);
+            ASSERT_EQ(store.ResultExists(r), expected) << "step " << step;
+            ASSERT_EQ(results().currentRow(), expectedCurrent) << "step " << step;
+        } else if (action == 7 && results().recordCount() > 0) {
+            results().moveTo(std::rand() % results().recordCount());
+            results().deleteCurrent();
+        } else if (action == 8) {
+            store.SortResults();
+        } else if (std::rand() % 4 == 0) {
+            std::rand() % 2 ? store.SaveChanges() : store.CancelChanges();
+        }
+    }
+}

@@ -249,6 +249,10 @@ void Statement::Message::init(IMessageMetadata* m) {
     meta = m;
     Status st;
     buffer.assign(m->getMessageLength(&st), 0);
+    const unsigned n = m->getCount(&st);
+    for (unsigned i = 0; i < n; ++i)
+        fields.push_back({m->getOffset(&st, i), m->getNullOffset(&st, i), m->getType(&st, i) & ~1u,
+                          m->getLength(&st, i)});
 }
 
 Statement::Message::~Message() {
@@ -264,10 +268,9 @@ Statement::Statement(Transaction& tra, const QByteArray& sql) : m_tra(tra) {
                                             SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
         m_in.init(m_stmt->getInputMetadata(&st));
         m_out.init(m_stmt->getOutputMetadata(&st));
-        const unsigned n = m_out.meta->getCount(&st);
-        for (unsigned i = 0; i < n; ++i)
+        for (unsigned i = 0; i < m_out.fields.size(); ++i)
             m_outNames.emplace_back(m_out.meta->getField(&st, i));
-        for (unsigned i = 0; i < m_in.meta->getCount(&st); ++i)
+        for (unsigned i = 0; i < m_in.fields.size(); ++i)
             setInputNull(i, true);
     });
 }
@@ -285,19 +288,17 @@ Statement::~Statement() {
 }
 
 void Statement::setInputNull(unsigned i, bool null) {
-    Status st;
-    auto* flag = reinterpret_cast<short*>(&m_in.buffer[m_in.meta->getNullOffset(&st, i)]);
-    *flag = null ? -1 : 0;
+    const short flag = null ? -1 : 0;
+    std::memcpy(&m_in.buffer[m_in.fields.at(i).nullOffset], &flag, sizeof flag);
 }
 
 unsigned char* Statement::inField(unsigned i, unsigned expectedType) {
-    Status st;
-    const unsigned type = m_in.meta->getType(&st, i) & ~1u;
+    const unsigned type = m_in.fields.at(i).type;
     if (expectedType && type != expectedType)
         throw zor::Error(
             QStringLiteral("parameter %1 has type %2, not %3").arg(i).arg(type).arg(expectedType));
     setInputNull(i, false);
-    return &m_in.buffer[m_in.meta->getOffset(&st, i)];
+    return &m_in.buffer[m_in.fields[i].offset];
 }
 
 void Statement::setNull(unsigned i) {
@@ -305,8 +306,7 @@ void Statement::setNull(unsigned i) {
 }
 
 void Statement::setInt(unsigned i, int32_t v) {
-    Status st;
-    const unsigned type = m_in.meta->getType(&st, i) & ~1u;
+    const unsigned type = m_in.fields.at(i).type;
     if (type == SQL_INT64) {
         const int64_t w = v;
         std::memcpy(inField(i, SQL_INT64), &w, sizeof w);
@@ -316,8 +316,7 @@ void Statement::setInt(unsigned i, int32_t v) {
 }
 
 void Statement::setDouble(unsigned i, double v) {
-    Status st;
-    const unsigned type = m_in.meta->getType(&st, i) & ~1u;
+    const unsigned type = m_in.fields.at(i).type;
     if (type == SQL_FLOAT) {
         const float f = static_cast<float>(v);
         std::memcpy(inField(i, SQL_FLOAT), &f, sizeof f);
@@ -333,9 +332,8 @@ void Statement::setTimestamp(unsigned i, double dateTime) {
 }
 
 void Statement::setText(unsigned i, const QByteArray& bytes) {
-    Status st;
-    const unsigned type = m_in.meta->getType(&st, i) & ~1u;
-    const unsigned len = m_in.meta->getLength(&st, i);
+    const unsigned type = m_in.fields.at(i).type;
+    const unsigned len = m_in.fields[i].length;
     const unsigned n = std::min<unsigned>(len, static_cast<unsigned>(bytes.size()));
     if (type == SQL_VARYING) {
         unsigned char* p = inField(i, SQL_VARYING);
@@ -414,14 +412,13 @@ int Statement::outputIndex(const char* name) const {
 }
 
 #define OUT_FIELD(i)                                                                               \
-    Status st;                                                                                     \
-    const unsigned char* p = &m_out.buffer[m_out.meta->getOffset(&st, i)];                         \
-    const unsigned type = m_out.meta->getType(&st, i) & ~1u;
+    const FieldInfo& info = m_out.fields.at(i);                                                    \
+    const unsigned char* p = &m_out.buffer[info.offset];                                           \
+    const unsigned type = info.type;
 
 bool Statement::isNull(unsigned i) const {
-    Status st;
     short flag;
-    std::memcpy(&flag, &m_out.buffer[m_out.meta->getNullOffset(&st, i)], sizeof flag);
+    std::memcpy(&flag, &m_out.buffer[m_out.fields.at(i).nullOffset], sizeof flag);
     return flag != 0;
 }
 
@@ -481,7 +478,7 @@ QByteArray Statement::getText(unsigned i) const {
         n = len;
     } else {
         s = reinterpret_cast<const char*>(p);
-        n = m_out.meta->getLength(&st, i);
+        n = info.length;
     }
     while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32)
         --n;

@@ -106,9 +106,13 @@ public:
     BlobId getBlobId(unsigned i) const;
 
 private:
+    struct FieldInfo {
+        unsigned offset, nullOffset, type, length;
+    };
     struct Message {
         Firebird::IMessageMetadata* meta = nullptr;
         std::vector<unsigned char> buffer;
+        std::vector<FieldInfo> fields; // read once: asking the metadata per value is slow
         void init(Firebird::IMessageMetadata* m);
         ~Message();
     };
