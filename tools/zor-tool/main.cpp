@@ -30,7 +30,17 @@ int usage() {
 
 } // namespace zortool
 
+namespace {
+// Qt's notes about the missing runtime folder of a display-less run are not ours to print.
+void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtDebugMsg || msg.startsWith(QLatin1String("QStandardPaths:")))
+        return;
+    std::fputs((msg + '\n').toLocal8Bit().constData(), stderr);
+}
+} // namespace
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(quietHandler);
     // Fonts and painting for the PDF and the bitmap need a GUI application, without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv); // also sets the process locale (Cyrillic paths)

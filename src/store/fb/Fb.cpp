@@ -10,6 +10,7 @@
 #include <cstring>
 #include <firebird/Interface.h>
 #include <ibase.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Firebird;
@@ -72,9 +73,19 @@ void prepareEnvironment() {
         std::setlocale(LC_CTYPE, "C.UTF-8");
     if (std::getenv("FIREBIRD_LOCK"))
         return;
-    const QString dir = QStringLiteral("/tmp/zor-firebird-%1").arg(getuid());
-    QDir().mkpath(dir);
-    ::setenv("FIREBIRD_LOCK", QFile::encodeName(dir).constData(), 1);
+    // A folder of ours only: one that another user made in its place is not trusted.
+    const auto usable = [](const QByteArray& dir) {
+        ::mkdir(dir.constData(), 0700);
+        struct stat st {};
+        return ::lstat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+               (st.st_mode & 0022) == 0;
+    };
+    QByteArray dir = "/tmp/zor-firebird-" + QByteArray::number(getuid());
+    if (!usable(dir)) {
+        dir = QFile::encodeName(QDir::homePath()) + "/.zor-firebird";
+        usable(dir);
+    }
+    ::setenv("FIREBIRD_LOCK", dir.constData(), 1);
 }
 
 // ---- Attachment -------------------------------------------------------------------------------
