@@ -8,7 +8,6 @@
 namespace ui {
 
 DataMemo::DataMemo(QWidget* parent) : QPlainTextEdit(parent) {
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     connect(this, &QPlainTextEdit::textChanged, this, &DataMemo::typed);
 }
 
