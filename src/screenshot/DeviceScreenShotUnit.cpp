@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <array>
 
 namespace screenshot {
@@ -78,6 +79,12 @@ void TDeviceScreenShotForm::buildLayout() {
     connect(m_inkCombo, &QComboBox::activated, this, [this] { InkColorComboBoxChange(); });
     connect(m_backgroundCombo, &QComboBox::activated, this,
             [this] { BackgroundColorComboBoxChange(); });
+}
+
+void TDeviceScreenShotForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (const QScreen* desktop = screen()) // centred on the desktop, not on the owner
+        move(desktop->availableGeometry().center() - rect().center());
 }
 
 void TDeviceScreenShotForm::setInkColor(uint32_t color) {

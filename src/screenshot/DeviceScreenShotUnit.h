@@ -36,6 +36,9 @@ public:
     // Esc ends the dialog as the Close button does, with OK.
     void reject() override { accept(); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void buildLayout();
     void InkColorComboBoxChange();

@@ -14,8 +14,7 @@ struct ToolRun {
 
 ToolRun zorTool(const QStringList& args) {
     QProcess process;
-    process.start(qEnvironmentVariable("ZOR_BIN_DIR") + "/zor-tool",
-                  QStringList{"screenshot"} + args);
+    process.start(QStringLiteral(ZOR_TOOL_PATH), QStringList{"screenshot"} + args);
     EXPECT_TRUE(process.waitForFinished(30000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
