@@ -1,7 +1,10 @@
 #include "MainFormFixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
 #include <functional>
@@ -122,4 +125,27 @@ TEST_F(MainFormTest, ShortcutsOfAlwaysEnabledCommandsWorkFromAnyControl) {
     EXPECT_EQ(m_messages.shown[1].kind, ui::ShownMessage::OpenFile);
     QTest::keyClick(form.cboxLoadUnit, Qt::Key_E, Qt::ControlModifier);
     EXPECT_FALSE(form.isVisible());
+}
+
+// Tooltips show the short part of a hint, the first status panel the long part.
+TEST_F(MainFormTest, HintsSplitBetweenTooltipAndStatusLine) {
+    TMainForm& form = start();
+    EXPECT_EQ(form.PrintReportAction->toolTip(), QStringLiteral("Создать отчёт"));
+    EXPECT_EQ(form.PrintReportAction->statusTip(), QStringLiteral("Создание и печать отчёта"));
+    EXPECT_TRUE(form.cboxLoadUnit->toolTip().isEmpty());
+    const struct {
+        QWidget* under;
+        QString tip;
+    } cases[] = {
+        {form.ToolBar->widgetForAction(form.SaveProjectAction), "Сохранить проект"},
+        {form.cboxLoadUnit, "Единицы измерения усилия"},
+        {form.ToolBar, QString()},
+    };
+    for (const auto& c : cases) {
+        QStatusTipEvent tip(c.under->statusTip()); // what Qt sends on hover
+        QApplication::sendEvent(c.under, &tip);
+        EXPECT_EQ(form.StatusPanels.front()->text(), c.tip);
+    }
+    ASSERT_EQ(form.StatusPanels.size(), 3u);
+    EXPECT_EQ(form.StatusPanels[0]->width(), 350);
 }
