@@ -12,6 +12,8 @@ TEST_F(MainFormTest, FirstRunCreatesTheProjectsFolderAndWritesEveryKeyAtExit) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("ЗОР-1.0"));
     EXPECT_EQ(form.cboxLoadUnit->currentText(), QStringLiteral("кгс"));
     EXPECT_TRUE(m_messages.shown.empty());
+    EXPECT_EQ(form.size(), QSize(720, 572));
+    EXPECT_EQ(form.minimumSize(), QSize(720, 560));
     form.close();
     const QByteArray ini = settingsText();
     for (const char* line :
