@@ -238,8 +238,9 @@ TEST_F(StoreFixture, DuplicateTestAgreesWithAWalkOverTheRows) {
             int expectedCurrent = -1;
             const bool expected = walk(r, expectedCurrent);
             ASSERT_EQ(store.AddResult(r), !expected) << "step " << step;
-            if (expected)
+            if (expected) {
                 ASSERT_EQ(results().currentRow(), expectedCurrent) << "step " << step;
+            }
         } else if (action < 7) {
             const TMsrResult r = random();
             int expectedCurrent = -1;
