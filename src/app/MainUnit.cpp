@@ -31,8 +31,7 @@
 #include <QVBoxLayout>
 
 TMainFormOptions TMainFormOptions::defaults() {
-    return {platform::executablePath(), platform::executableFolder(), platform::settingsFilePath(),
-            true};
+    return {platform::executablePath(), platform::dataFolder(), platform::settingsFilePath(), true};
 }
 
 TMainForm::TMainForm(const TMainFormOptions& options, TMainDataModule* store, QWidget* parent)

@@ -1,7 +1,12 @@
 #include "app/MainUnit.h"
 #include "app/ZorApplication.h"
+#include "platform/ExeFolder.h"
 #include "platform/InstanceGuard.h"
 #include "ui/MessageSeam.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
 
 namespace {
 
@@ -13,6 +18,18 @@ int refuseSecondCopy(int argc, char** argv) {
     ui::showError(nullptr, QStringLiteral("Копия данной программы уже запущена.\r"
                                           "Повторный запуск программы не разрешен."));
     return 0;
+}
+
+// An installed copy cannot write beside itself: say once where its files go instead.
+void announcePerUserFolder() {
+    if (!platform::dataFolderIsPerUser() || QFile::exists(platform::settingsFilePath()))
+        return;
+    QMessageBox::information(
+        nullptr, ui::appTitle(),
+        QStringLiteral("Папка программы %1 недоступна для записи.\nНастройки и проекты "
+                       "хранятся в папке %2")
+            .arg(QDir::toNativeSeparators(platform::executableFolder()),
+                 QDir::toNativeSeparators(platform::dataFolder())));
 }
 
 } // namespace
@@ -28,6 +45,7 @@ int main(int argc, char** argv) {
     {
         app::ZorApplication app(argc, argv);
         app::prepareApplication(app);
+        announcePerUserFolder();
         TMainForm form;
         form.show();
         status = app.exec();

@@ -2,8 +2,9 @@
 
 #include "Error.h"
 
+#include <QDir>
 #include <QFile>
-
+#include <QFileInfo>
 #include <unistd.h>
 
 #include <vector>
@@ -27,8 +28,32 @@ QString executableFolder() {
     return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
+namespace {
+QString perUserFolder() {
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/zor/");
+}
+} // namespace
+
+bool dataFolderIsPerUser() {
+    static const bool perUser =
+        ::access(QFile::encodeName(executableFolder()).constData(), W_OK | X_OK) != 0;
+    return perUser;
+}
+
+QString dataFolder() {
+    if (!dataFolderIsPerUser())
+        return executableFolder();
+    const QString folder = perUserFolder();
+    QDir().mkpath(folder);
+    return folder;
+}
+
 QString settingsFilePath() {
-    return settingsFilePathFor(executablePath());
+    const QString exe = executablePath();
+    return dataFolder() + QFileInfo(settingsFilePathFor(exe)).fileName();
 }
 
 QString settingsFilePathFor(const QString& exePath) {

@@ -9,7 +9,14 @@ namespace platform {
 QString executablePath();
 // Absolute folder of the executable, ending in '/'.
 QString executableFolder();
-// The executable's path with its extension replaced by ".ini" ("zor" gives "zor.ini").
+// Where the settings file, the projects folder and the screen picture live: the executable's
+// folder, or, when that cannot be written (an installed copy in /usr/bin), the user's own
+// "$XDG_DATA_HOME/zor/" (normally ~/.local/share/zor/), created on first use. Ends in '/'.
+QString dataFolder();
+// True when dataFolder() is not the executable's folder.
+bool dataFolderIsPerUser();
+// The settings file in dataFolder(), named after the executable with ".ini" ("zor" gives
+// "zor.ini").
 QString settingsFilePath();
 // The same rule for a given executable path.
 QString settingsFilePathFor(const QString& exePath);

@@ -10,7 +10,7 @@ void ScreenShotActionExecute(QWidget* owner, uint32_t& inkColor, uint32_t& backg
     // These two redraws reach only the clipboard: no file name is set yet.
     form.setInkColor(inkColor);
     form.setBackgroundColor(backgroundColor);
-    form.setFileName(platform::executableFolder() + QStringLiteral("sceenshot.bmp"));
+    form.setFileName(platform::dataFolder() + QStringLiteral("sceenshot.bmp"));
     form.exec();
     inkColor = form.InkColor();
     backgroundColor = form.BackgroundColor();
