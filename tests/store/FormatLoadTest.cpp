@@ -12,6 +12,9 @@ struct LoadCase {
     double load, rated;
     const char* text;
 };
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << "unit " << c.unit << ", load " << c.load << ", rated " << c.rated;
+}
 
 class FormatLoadCases : public ::testing::TestWithParam<LoadCase> {};
 

@@ -64,6 +64,9 @@ struct ForeignFile {
     const char* name;
     const char* sql; // applied to a fresh project; null: not a database at all
 };
+void PrintTo(const ForeignFile& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class IdentityCheck : public StoreFixture, public ::testing::WithParamInterface<ForeignFile> {};
 
