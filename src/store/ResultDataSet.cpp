@@ -170,6 +170,8 @@ QByteArray ResultDataSet::storableObjectName(const QByteArray& name) {
             out += "Yo";
         else if (c == 0xB8)
             out += "yo";
+        else if (c == 0xB9) // the number sign
+            out += "No";
         else if (c >= 0x80 || (c < 0x20 && c != 0))
             out += '?';
         else
