@@ -3,9 +3,11 @@
 #include "ReportUnits.h"
 #include "TextMeasure.h"
 
+#include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
+#include <cmath>
 
 namespace report {
 
@@ -37,14 +39,22 @@ void renderPage(QPainter& painter, const PreparedReport& report, int page, doubl
         return;
     const PreparedPage& pg = report.pages[page];
     painter.save();
+    // Crisp rules; the text keeps the caller's antialiasing, since without it some glyphs
+    // come out of the font's hinting for monochrome output quite misshapen.
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const PlacedBand& pb : pg.bands)
         for (const LineItem& l : report.bands[pb.band].lines)
             drawLine(painter, l, pb.top, s);
+    painter.restore();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true); // glyphs drawn as outlines
 
     std::vector<QFont> fonts;
-    for (const FontSpec& f : report.fonts)
+    std::vector<QFontMetricsF> metrics;
+    for (const FontSpec& f : report.fonts) {
         fonts.push_back(reportFont(f, s));
+        metrics.emplace_back(fonts.back(), painter.device());
+    }
     painter.setPen(Qt::black);
     int current = -1;
     for (const PreparedText& t : pg.texts) {
@@ -52,12 +62,15 @@ void renderPage(QPainter& painter, const PreparedReport& report, int page, doubl
             painter.setFont(fonts[t.font]);
             current = t.font;
         }
-        int flags = Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip;
-        flags |= t.align == CellAlign::Right    ? Qt::AlignRight
-                 : t.align == CellAlign::Center ? Qt::AlignHCenter
-                                                : Qt::AlignLeft;
-        const QRectF box(t.x * s, (t.y + kLineSpacing / 2) * s, t.width * s, t.height * s);
-        painter.drawText(box, flags, t.text);
+        // Placed at its baseline: the rectangle form of drawText renders some glyphs of this
+        // face misshapen at screen sizes.
+        const QFontMetricsF& m = metrics[t.font];
+        double x = t.x * s;
+        if (t.align != CellAlign::Left) {
+            const double free = t.width * s - m.horizontalAdvance(t.text);
+            x += t.align == CellAlign::Right ? free : free / 2;
+        }
+        painter.drawText(QPointF(x, (t.y + kLineSpacing / 2) * s + m.ascent()), t.text);
     }
     painter.restore();
 }

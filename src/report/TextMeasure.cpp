@@ -2,6 +2,7 @@
 
 #include "ReportUnits.h"
 
+#include <QFontDatabase>
 #include <cmath>
 
 namespace report {
@@ -12,13 +13,13 @@ namespace {
 constexpr double kMeasureScale = 16;
 constexpr int kAdvanceCacheSize = 0x500; // Latin and Cyrillic
 
-void substituteFonts() {
-    static const bool done = [] {
-        QFont::insertSubstitution(QStringLiteral("Times New Roman"),
-                                  QStringLiteral("Liberation Serif"));
-        return true;
-    }();
-    (void)done;
+// "Times New Roman" where installed, else its metric-compatible Liberation Serif, asked for
+// by name so that no script falls back to another face.
+QString resolvedFamily(const QString& family) {
+    static const bool hasTimes = QFontDatabase::hasFamily(QStringLiteral("Times New Roman"));
+    if (family == QLatin1String("Times New Roman") && !hasTimes)
+        return QStringLiteral("Liberation Serif");
+    return family;
 }
 
 qsizetype trimmedLength(const QString& text) {
@@ -31,8 +32,7 @@ qsizetype trimmedLength(const QString& text) {
 } // namespace
 
 QFont reportFont(const FontSpec& spec, double pixelsPerUnit) {
-    substituteFonts();
-    QFont f(spec.family);
+    QFont f(resolvedFamily(spec.family));
     f.setPixelSize(std::max(1, int(std::lround(pointsToUnits(spec.points) * pixelsPerUnit))));
     f.setBold(spec.bold);
     f.setHintingPreference(QFont::PreferNoHinting);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTimer>
 #include <functional>
 
@@ -58,6 +59,9 @@ TEST_F(ReportCommands, EachModeShowsItsButtonsAndLeavesTheStoreAsFound) {
                 EXPECT_TRUE(f.findChild<QWidget*>("ZoomBox"));
                 EXPECT_EQ(f.pageCount(), c.pages);
                 EXPECT_EQ(f.currentPage(), 0);
+                QScrollArea* area = f.findChild<QScrollArea*>();
+                EXPECT_NEAR(area->widget()->width(), area->viewport()->width(), 40)
+                    << "zoomed to the page width";
                 EXPECT_FALSE(store.ControlsEnabled()) << "the update bracket is open";
                 f.findChild<QAction*>("NextPageAction")->trigger();
                 EXPECT_EQ(f.currentPage(), 1);
