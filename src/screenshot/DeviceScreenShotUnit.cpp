@@ -61,9 +61,10 @@ void TDeviceScreenShotForm::buildLayout() {
     m_backgroundCombo->setObjectName(QStringLiteral("BackgroundColorComboBox"));
     m_backgroundCombo->setGeometry(kChooserLeft, 34, kChooserWidth, 22);
 
+    // Like every push button of a dialog, it takes Enter while it has the focus; elsewhere
+    // Enter goes to the Close button.
     auto* getPicture = new QPushButton(QStringLiteral("Прочитать картинку"), panel);
     getPicture->setObjectName(QStringLiteral("GetPictureButton"));
-    getPicture->setAutoDefault(false);
     getPicture->setGeometry(152, 60, kChooserLeft + kChooserWidth - 152, kButtonHeight);
 
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);

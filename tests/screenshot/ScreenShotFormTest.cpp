@@ -162,3 +162,27 @@ TEST_F(ScreenShotForm, ActionHandsBackColoursChosenBeforeEsc) {
     EXPECT_EQ(fileImage(beside), expected({}, 0x800000, 0x123456));
     QFile::remove(beside);
 }
+
+// Enter presses the button that has the focus, as in any dialog: on "Прочитать картинку" it
+// reads; anywhere else it presses Close.
+TEST_F(ScreenShotForm, EnterPressesTheFocusedButtonElseClose) {
+    int reads = 0;
+    TDeviceScreenShotForm form(nullptr, [&reads](uint8_t*) {
+        ++reads;
+        return device::Status(0);
+    });
+    form.show();
+    const auto enter = [](QWidget* target) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(target, &key);
+    };
+    enter(form.findChild<QPushButton*>("GetPictureButton"));
+    EXPECT_EQ(reads, 1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.result(), 0);
+
+    enter(form.findChild<ColorComboBox*>("InkColorComboBox"));
+    EXPECT_EQ(reads, 1);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), int(QDialog::Accepted));
+}
