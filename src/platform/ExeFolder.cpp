@@ -37,9 +37,19 @@ QString perUserFolder() {
 }
 } // namespace
 
+bool folderNeedsPerUserData(const QString& executableFolder) {
+    QString folder = executableFolder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    for (const char* system : {"/usr/", "/bin/", "/sbin/"}) {
+        if (folder.startsWith(QLatin1String(system)))
+            return true;
+    }
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0;
+}
+
 bool dataFolderIsPerUser() {
-    static const bool perUser =
-        ::access(QFile::encodeName(executableFolder()).constData(), W_OK | X_OK) != 0;
+    static const bool perUser = folderNeedsPerUserData(executableFolder());
     return perUser;
 }
 

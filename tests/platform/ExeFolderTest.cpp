@@ -52,3 +52,29 @@ TEST(ExeFolderTest, ThisProcessIsInItsFolder) {
 }
 
 } // namespace
+
+namespace {
+
+struct FolderCase {
+    QString folder;
+    bool perUser;
+};
+
+} // namespace
+
+// An installed copy keeps its files in the user's folder even when run by root, who could
+// write into /usr/bin; a copy in a folder of its own keeps them beside itself.
+TEST(ExeFolderTest, InstalledCopiesKeepTheirFilesPerUser) {
+    QTemporaryDir own;
+    ASSERT_TRUE(own.isValid());
+    const FolderCase cases[] = {
+        {"/usr/bin/", true},
+        {"/usr/local/bin", true},
+        {"/bin/", true},
+        {"/sbin/", true},
+        {own.path() + QLatin1Char('/'), false},
+        {own.path() + QStringLiteral("/missing/"), true},
+    };
+    for (const FolderCase& c : cases)
+        EXPECT_EQ(platform::folderNeedsPerUserData(c.folder), c.perUser) << c.folder.toStdString();
+}
