@@ -434,6 +434,8 @@ void ResultDataSet::sort() {
 }
 
 bool ResultDataSet::exists(const TMsrResult& r) {
+    // The test moves the current row: an edit in progress belongs to the row it started on.
+    post();
     if (recordCount() == 0)
         return false;
     if (!m_orderKnown)

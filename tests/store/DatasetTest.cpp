@@ -46,6 +46,25 @@ TEST_F(StoreFixture, DuplicateTestLeavesTheMatchOrTheLastRowCurrent) {
     EXPECT_FALSE(store.ResultExists(result(kApr30, 1)));
 }
 
+// A comment being typed when a download is merged stays with the row it was typed on.
+TEST_F(StoreFixture, MergeDuringAnEditKeepsTheEditOnItsRow) {
+    openNewProject();
+    for (uint32_t n = 1; n <= 3; ++n)
+        store.AddResult(result(kMay1, n));
+    results().moveTo(0);
+    results().setFieldValue(MSR_COMMENT, QByteArray("typed on #1"));
+    store.BeginUpdate();
+    EXPECT_FALSE(store.AddResult(result(kMay1, 3))) << "moves the current row to #3";
+    EXPECT_TRUE(store.AddResult(result(kApr30, 4)));
+    store.SortResults();
+    store.EndUpdate();
+    EXPECT_EQ(results().state(), DataSetState::Browse);
+    EXPECT_EQ(rows()[1], "01.05.2024 10:00:00 #1");
+    EXPECT_EQ(results().comment(1), QByteArray("typed on #1"));
+    for (int row : {0, 2, 3})
+        EXPECT_TRUE(results().isNull(row, MSR_COMMENT)) << "row " << row;
+}
+
 TEST_F(StoreFixture, SavedChangesSurviveReopenWithFileValues) {
     const QString p = openNewProject();
     store.AddResult(result(kMay1, 1, 12.345, "Beam"));
