@@ -30,7 +30,8 @@ QString FormatLoad(int32_t unit, double load, double ratedLoad) {
         load = load * 9.80665;
     int decimals = 4;
     double threshold = 10;
-    while (std::fabs(load) >= threshold) {
+    // An infinite load (a garbled record) would pass every threshold forever.
+    while (std::isfinite(load) && std::fabs(load) >= threshold) {
         --decimals;
         threshold *= 10;
     }

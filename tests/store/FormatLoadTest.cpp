@@ -3,6 +3,7 @@
 #include "platform/DateTime.h"
 
 #include <QLocale>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using store::FormatLoad;
@@ -44,7 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LoadCase{0, 9.9999, 0, "9.9999 "}, LoadCase{0, 99.9994, 0, "99.999 "},
                       LoadCase{0, 999.994, 0, "999.99 "}, LoadCase{0, 9999.94, 0, "9999.9 "},
                       LoadCase{0, 99999.4, 0, "99999  "}, LoadCase{0, 100000, 0, "100000.00"},
-                      LoadCase{1, 0.0, 0, "0.0000 "}));
+                      LoadCase{1, 0.0, 0, "0.0000 "},
+                      // a garbled load from the instrument is shown, not hung on
+                      LoadCase{0, HUGE_VAL, 0, "inf    "}, LoadCase{0, -HUGE_VAL, 0, "-inf   "},
+                      LoadCase{1, 1e308, 0, "inf    "}));
 
 TEST(FieldTexts, UseTheLocaleSeparators) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
