@@ -58,4 +58,12 @@ QByteArray toCp1251(const QString& text) {
     return bytes;
 }
 
+bool fitsCp1251(const QString& text) {
+    for (char32_t ch : text.toUcs4()) {
+        if (ch != U'?' && fromUnicode(ch) == '?')
+            return false;
+    }
+    return true;
+}
+
 } // namespace platform

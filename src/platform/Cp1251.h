@@ -10,5 +10,7 @@ namespace platform {
 QString fromCp1251(const QByteArray& bytes);
 // Characters the code page cannot hold become '?', one per character.
 QByteArray toCp1251(const QString& text);
+// True when every character of the text has a byte in the code page.
+bool fitsCp1251(const QString& text);
 
 } // namespace platform

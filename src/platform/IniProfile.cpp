@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -112,6 +115,25 @@ bool parseDecimal(QStringView digits, bool negative, int32_t& out) {
     return true;
 }
 
+// Lines are Windows-1251. A line holding a character the code page lacks (a folder named
+// "/home/jürgen/", say) is written in UTF-8 instead, so the path is not lost to '?'; such a
+// line is recognised on reading as valid UTF-8 that Windows-1251 could not have held.
+QByteArray encodeLine(const QString& line) {
+    return fitsCp1251(line) ? toCp1251(line) : line.toUtf8();
+}
+
+QString decodeLine(const QByteArray& raw) {
+    const bool ascii = std::all_of(raw.begin(), raw.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(raw);
+        if (!utf8.hasError() && !fitsCp1251(text))
+            return text;
+    }
+    return fromCp1251(raw);
+}
+
 [[noreturn]] void failWrite(const QString& path) {
     throw zor::Error(QStringLiteral("Unable to write to %1").arg(path));
 }
@@ -152,7 +174,8 @@ IniProfile::IniProfile(const QString& path) : m_path(path) {
     const QByteArray bytes = file.readAll();
     if (bytes.contains("\r\n"))
         m_eol = QStringLiteral("\r\n");
-    m_lines = fromCp1251(bytes).split(QLatin1Char('\n'));
+    for (const QByteArray& raw : bytes.split('\n'))
+        m_lines.append(decodeLine(raw));
     if (!m_lines.isEmpty() && m_lines.back().isEmpty())
         m_lines.removeLast();
     for (QString& line : m_lines) {
@@ -258,7 +281,7 @@ void IniProfile::save() const {
         failWrite(m_path);
     QByteArray bytes;
     for (const QString& line : m_lines)
-        bytes += toCp1251(line + m_eol);
+        bytes += encodeLine(line) + toCp1251(m_eol);
     QSaveFile file(m_path);
     // Unbuffered, so that a short write is seen here rather than lost in the final flush.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))

@@ -6,7 +6,7 @@
 
 // A settings file in the classic INI format with the lookup and update rules of the
 // private-profile functions: 8-bit Windows-1251 text, case-insensitive names, first match wins,
-// unknown sections and keys kept in place.
+// unknown sections and keys kept in place. A line the code page cannot hold is kept in UTF-8.
 namespace platform {
 
 class IniProfile {

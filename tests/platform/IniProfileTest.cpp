@@ -156,6 +156,30 @@ TEST_F(IniProfileTest, TextIsWindows1251AndValuesAreCappedAt2047) {
     EXPECT_EQ(ini.readString(QStringLiteral("Общие"), "Long").size(), 2047);
 }
 
+// A path the code page cannot hold survives a save and a new start instead of turning into
+// '?' (and the last project being forgotten); Windows-1251 lines stay as they were.
+TEST_F(IniProfileTest, PathsOutsideTheCodePageSurviveARoundTrip) {
+    const QString path = writeFile("[General]\n"
+                                   "Cyrillic=/home/\xEE\xEF/\xB9 1.fdb\n"
+                                   "LooksLikeUtf8=\xD0\x9F\n"); // "Рџ", also valid UTF-8 for "П"
+    IniProfile ini(path);
+    const QString german = QStringLiteral("/home/jürgen/.local/share/zor/projects/");
+    const QString mixed = QStringLiteral("/home/оп/日本/№ 2.fdb");
+    ini.writeString("General", "ProjectPath", german);
+    ini.writeString("General", "LastProject", mixed);
+    ini.save();
+    EXPECT_EQ(readFile(path), QByteArray("[General]\n"
+                                         "Cyrillic=/home/\xEE\xEF/\xB9 1.fdb\n"
+                                         "LooksLikeUtf8=\xD0\x9F\n"
+                                         "ProjectPath=") +
+                                  german.toUtf8() + "\nLastProject=" + mixed.toUtf8() + "\n");
+    const IniProfile again(path);
+    EXPECT_EQ(again.readString("General", "ProjectPath"), german);
+    EXPECT_EQ(again.readString("General", "LastProject"), mixed);
+    EXPECT_EQ(again.readString("General", "Cyrillic"), QStringLiteral("/home/оп/№ 1.fdb"));
+    EXPECT_EQ(again.readString("General", "LooksLikeUtf8"), QStringLiteral("Рџ"));
+}
+
 TEST_F(IniProfileTest, WritingKeepsWhatItDoesNotKnow) {
     const QString path = writeFile("; kept comment\n"
                                    "[General]\n"
