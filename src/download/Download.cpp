@@ -3,6 +3,7 @@
 #include "device/USB.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 
 namespace download {
 
@@ -13,10 +14,13 @@ DownloadOutcome joinWorker(TDownloadThread& worker, bool stop) {
     outcome.ended = worker.wait(QDeadlineTimer(kCancelAfterMs));
     outcome.status = worker.Status.load();
     outcome.completed = worker.Completed.load();
-    if (!outcome.ended) {
-        // A transfer is hanging: cancel it rather than the thread; its failure is not reported.
+    // A transfer is hanging: cancel it rather than the thread; its failure is not reported.
+    // Cancelling again until the limit also cuts a transfer that began just after a cancel.
+    const QDeadlineTimer limit(kJoinLimitMs - kCancelAfterMs - 100);
+    while (!outcome.ended && !limit.hasExpired()) {
         CancelDeviceTransfers();
-        outcome.ended = worker.wait(QDeadlineTimer(kJoinLimitMs - kCancelAfterMs - 100));
+        outcome.ended =
+            worker.wait(QDeadlineTimer(std::min<qint64>(kCancelRetryMs, limit.remainingTime())));
     }
     return outcome;
 }

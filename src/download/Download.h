@@ -11,6 +11,8 @@ namespace download {
 constexpr int kJoinLimitMs = 2500;
 // After this long the transfer in flight is cancelled so the worker can end in time.
 constexpr int kCancelAfterMs = 2000;
+// How often the cancel is repeated until the worker has ended.
+constexpr int kCancelRetryMs = 20;
 
 struct DownloadOutcome {
     device::Status status = 0;

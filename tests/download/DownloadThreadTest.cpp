@@ -296,9 +296,11 @@ INSTANTIATE_TEST_SUITE_P(Table, DownloadConversation, ::testing::ValuesIn(conver
 
 namespace {
 // A link whose reads never end by themselves (a transport stuck past its timeouts): only
-// cancelTransfers() releases them.
+// cancelTransfers() releases them. Writes take writeMs and cannot be cancelled, so a read may
+// begin after a cancel has already been issued.
 class StuckBackend : public UsbBackend {
 public:
+    explicit StuckBackend(int writeMs) : m_writeMs(writeMs) {}
     Status open(const MatchTable&, const EventTable& events) override {
         events.attach(this);
         return 0;
@@ -306,8 +308,10 @@ public:
     void close() override { cancelTransfers(); }
     Status transferBulk(DeviceHandle, uint8_t, bool read, uint8_t*, uint32_t, uint32_t*,
                         uint32_t) override {
-        if (!read)
+        if (!read) {
+            QThread::msleep(m_writeMs);
             return 0;
+        }
         std::unique_lock lock(m_mutex);
         const uint64_t generation = m_generation;
         m_cancel.wait(lock, [&] { return m_generation != generation; });
@@ -320,6 +324,7 @@ public:
     }
 
 private:
+    int m_writeMs;
     std::mutex m_mutex;
     std::condition_variable m_cancel;
     uint64_t m_generation = 0;
@@ -327,21 +332,28 @@ private:
 } // namespace
 
 TEST(DownloadJoin, AStuckTransferIsCancelledWithinTheLimitAndItsFailureNotReported) {
-    setUsbBackendFactory([] { return std::make_unique<StuckBackend>(); });
-    ASSERT_EQ(OpenUSB(), 0u);
-    TArrayOfMsrResult results;
-    TDownloadThread worker;
-    worker.Results = &results;
-    worker.Start();
-    QThread::msleep(50);
-    QElapsedTimer timer;
-    timer.start();
-    const download::DownloadOutcome outcome = download::joinWorker(worker, true);
-    EXPECT_LE(timer.elapsed(), download::kJoinLimitMs);
-    EXPECT_TRUE(outcome.ended);
-    EXPECT_EQ(outcome.status, 0u) << "what the worker held when the wait ran out";
-    EXPECT_FALSE(outcome.completed);
-    EXPECT_EQ(worker.Status.load(), kStatusInterrupted);
-    CloseUSB();
-    setUsbBackendFactory({});
+    // The join starts 50 ms into the first write; with a 2150 ms write the read begins only
+    // after the wait has run out and the first cancel has gone.
+    for (const int writeMs : {0, 2150}) {
+        SCOPED_TRACE(writeMs);
+        setUsbBackendFactory([writeMs] { return std::make_unique<StuckBackend>(writeMs); });
+        ASSERT_EQ(OpenUSB(), 0u);
+        TArrayOfMsrResult results;
+        TDownloadThread worker;
+        worker.Results = &results;
+        worker.Start();
+        QThread::msleep(50);
+        QElapsedTimer timer;
+        timer.start();
+        const download::DownloadOutcome outcome = download::joinWorker(worker, true);
+        EXPECT_LE(timer.elapsed(), download::kJoinLimitMs);
+        EXPECT_TRUE(outcome.ended);
+        EXPECT_EQ(outcome.status, 0u) << "what the worker held when the wait ran out";
+        EXPECT_FALSE(outcome.completed);
+        CancelDeviceTransfers(); // a worker the join failed to end must not hang the test
+        worker.wait();
+        EXPECT_EQ(worker.Status.load(), kStatusInterrupted);
+        CloseUSB();
+        setUsbBackendFactory({});
+    }
 }
