@@ -70,3 +70,7 @@ void TDownloadForm::keyPressEvent(QKeyEvent* event) {
     }
     QDialog::keyPressEvent(event);
 }
+
+void TDownloadForm::reject() {
+    done(kModalResultCancel);
+}

@@ -20,6 +20,8 @@ public:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A close request from the window system cancels like the button, so the worker is stopped.
+    void reject() override;
 };
 
 // Centres a dialog on the desktop the owner is on.

@@ -5,6 +5,8 @@
 #include "device/USB.h"
 #include "ui/MessageSeam.h"
 
+#include <QPointer>
+
 namespace download {
 
 namespace {
@@ -13,13 +15,15 @@ namespace {
 void abandon(std::unique_ptr<TDownloadThread> worker, std::unique_ptr<TDownloadForm> form,
              std::shared_ptr<TArrayOfMsrResult> results) {
     TDownloadThread* w = worker.release();
-    TDownloadForm* f = form.release();
+    // The owner may delete the dialog first, as its parent.
+    QPointer<TDownloadForm> f = form.release();
     QObject::connect(w, &QThread::finished, w, [w, f, results] {
-        f->deleteLater();
+        if (f)
+            f->deleteLater();
         w->deleteLater();
     });
     if (w->isFinished()) {
-        delete f;
+        delete f.data();
         delete w;
     }
 }

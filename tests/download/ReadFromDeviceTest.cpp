@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -57,7 +58,8 @@ public:
 
 private:
     QTimer m_timer;
-    QWidget* m_last = nullptr;
+    QPointer<QWidget>
+        m_last; // cleared when that dialog is deleted: a new one may reuse its address
 };
 
 class ReadFromDeviceCommand : public ::testing::Test {
@@ -154,24 +156,34 @@ TEST_F(ReadFromDeviceCommand, FailuresAreReportedAndLeaveTheProjectAlone) {
 }
 
 TEST_F(ReadFromDeviceCommand, CancelDuringTheReadOutShowsAndAddsNothing) {
-    connect(R"({"record_count": 200, "reply_delay_ms": 20})");
-    int gaugeWhenCancelled = -1;
-    op.onDialog = [&](QWidget* w) {
-        if (auto* form = qobject_cast<TDownloadForm*>(w))
-            QTimer::singleShot(150, form, [form, &gaugeWhenCancelled] {
-                gaugeWhenCancelled = form->DownloadGauge->value();
-                form->CancelButton->click();
-            });
+    // The Cancel button, and a close request from the window system, which must stop the
+    // worker the same way.
+    const std::pair<const char*, std::function<void(TDownloadForm*)>> ways[] = {
+        {"Cancel button", [](TDownloadForm* form) { form->CancelButton->click(); }},
+        {"window closed", [](TDownloadForm* form) { form->close(); }},
     };
-    QElapsedTimer timer;
-    timer.start();
-    run();
-    EXPECT_LT(timer.elapsed(), 5000);
-    EXPECT_GT(gaugeWhenCancelled, 0);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_TRUE(op.summaries.empty());
-    EXPECT_FALSE(store.ProjectModified());
-    EXPECT_LT(instrument->commands().size(), 100u);
+    for (const auto& [way, cancel] : ways) {
+        SCOPED_TRACE(way);
+        connect(R"({"record_count": 200, "reply_delay_ms": 20})");
+        int gaugeWhenCancelled = -1;
+        op.onDialog = [&](QWidget* w) {
+            if (auto* form = qobject_cast<TDownloadForm*>(w))
+                QTimer::singleShot(150, form, [form, &gaugeWhenCancelled, &cancel] {
+                    gaugeWhenCancelled = form->DownloadGauge->value();
+                    cancel(form);
+                });
+        };
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        EXPECT_LT(timer.elapsed(), 1500) << "the worker stopped after its current command";
+        EXPECT_GT(gaugeWhenCancelled, 0);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(op.summaries.empty());
+        EXPECT_FALSE(store.ProjectModified());
+        EXPECT_LT(instrument->commands().size(), 100u);
+        CloseUSB();
+    }
 }
 
 namespace {
