@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include "Protocol.h"
+#include "platform/Cp1251.h"
 #include "platform/DateTime.h"
 #include "platform/Error.h"
 
@@ -105,26 +106,10 @@ constexpr int64_t kU32Max = 0xFFFFFFFFll;
 constexpr int64_t kI32Min = -0x80000000ll;
 constexpr int64_t kI32Max = 0x7FFFFFFFll;
 
-// Object names are kept in Windows-1251: ASCII, the Russian alphabet and a few signs.
+// Object names are kept in Windows-1251; a character the code page lacks would not come back.
 bool toCp1251(const QString& text, QByteArray& out) {
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        if (u < 0x80)
-            out.append(static_cast<char>(u));
-        else if (u >= 0x0410 && u <= 0x044F)
-            out.append(static_cast<char>(0xC0 + (u - 0x0410)));
-        else if (u == 0x0401)
-            out.append(static_cast<char>(0xA8));
-        else if (u == 0x0451)
-            out.append(static_cast<char>(0xB8));
-        else if (u == 0x2116)
-            out.append(static_cast<char>(0xB9));
-        else if (u == 0x00B0)
-            out.append(static_cast<char>(0xB0));
-        else
-            return false;
-    }
-    return true;
+    out = platform::toCp1251(text);
+    return platform::fromCp1251(out) == text;
 }
 
 CommandOccurrence readOccurrence(const ObjectReader& r) {

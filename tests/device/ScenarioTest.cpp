@@ -42,7 +42,7 @@ TEST(Scenario, RecordsAsObjectsAndRawBytes) {
     const Scenario s = parseScenario(R"({
         "records": [
             {"date": "2026-03-14 09:26:53", "number": 513, "load": 12.5, "rated_load": 500,
-             "name": "Опора №7"},
+             "name": "«Опора» №7—"},
             {"date": "2026-03-14 09:26:53", "day": 31, "month": 2, "name_hex": "41 42",
              "name_length": 200},
             {"raw_hex": "01 02 03 04 05 06 07 08 00 00 00 00 00 00 00 00 00 00 00 00 03 41 42 43 00 00 00 00 00 00 00 00 00 00 00 00"}
@@ -64,7 +64,8 @@ TEST(Scenario, RecordsAsObjectsAndRawBytes) {
     EXPECT_EQ(a.Number, 513);
     EXPECT_EQ(a.Load, 12.5);
     EXPECT_EQ(a.RatedLoad, 500);
-    EXPECT_EQ(recordName(a), QByteArray("\xCE\xEF\xEE\xF0\xE0 \xB9\x37")); // Windows-1251
+    EXPECT_EQ(recordName(a),
+              QByteArray("\xAB\xCE\xEF\xEE\xF0\xE0\xBB \xB9\x37\x97")); // Windows-1251
     const TDeviceMsrRecord b = record(1);
     EXPECT_EQ(b.Day, 31);
     EXPECT_EQ(b.Month, 2);
