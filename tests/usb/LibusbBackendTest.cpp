@@ -252,7 +252,12 @@ TEST_F(LibusbBackendTest, CancelEndsAPendingReadAtOnceAndTheDeviceStaysUsable) {
     // A timeout here would mean the cancel never reached the transfer.
     EXPECT_EQ(pending.get(), device::kStatusInterrupted);
 
+    // The next command gets its own reply, not the one given up on.
     EXPECT_EQ(write({2, 0, 0, 0}), 0u);
+    std::vector<uint8_t> reply(4);
+    uint32_t moved = 0;
+    EXPECT_EQ(read(reply, moved), 0u);
+    EXPECT_EQ(reply, (std::vector<uint8_t>{2, 0, 0, 0}));
 }
 
 TEST_F(LibusbBackendTest, UnplugOrCloseDuringAReadFailsItAsNoDevice) {

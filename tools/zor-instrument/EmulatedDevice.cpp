@@ -137,6 +137,9 @@ void EmulatedDevice::acceptOut(Urb& urb, const std::vector<uint8_t>& frame, bool
         urb.done = true;
         urb.status = -answer.failErrno;
     } // Hang: stays in flight until the host gives up and discards it
+    // A new command ends the previous one: a reply the host gave up waiting for (timed out or
+    // cancelled) must not answer this command in its place.
+    m_replies.clear();
     if (answer.reply)
         m_replies.push_back({std::move(*answer.reply), Clock::now() + answer.delay});
 }
