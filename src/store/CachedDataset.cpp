@@ -1,5 +1,7 @@
 #include "CachedDataset.h"
 
+#include <utility>
+
 namespace store {
 
 int CachedDataset::fieldIndex(const QString& name) const {
@@ -73,6 +75,8 @@ void CachedDataset::enableControls() {
     if (m_disableCount == 0)
         return;
     if (--m_disableCount == 0) {
+        if (std::exchange(m_stateMissed, false))
+            emit stateChanged();
         emit dataReset();
         emit currentRowChanged(m_current);
     }
@@ -82,7 +86,10 @@ void CachedDataset::setState(DataSetState s) {
     if (m_state == s)
         return;
     m_state = s;
-    emit stateChanged();
+    if (m_disableCount > 0)
+        m_stateMissed = true;
+    else
+        emit stateChanged();
 }
 
 void CachedDataset::notifyReset() {

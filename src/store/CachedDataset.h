@@ -84,7 +84,7 @@ protected:
     int m_current = -1;
     bool m_pending = false;
     int m_disableCount = 0;
-    bool m_resetMissed = false;
+    bool m_stateMissed = false; // a state change the views have not heard of yet
 };
 
 } // namespace store

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <csignal>
+#include <functional>
 
 using namespace store;
 
@@ -183,6 +184,52 @@ TEST_F(StoreFixture, UpdateBracketNestsAndRedrawsOnce) {
     store.EndUpdate(); // unmatched: changes nothing
     EXPECT_TRUE(store.ControlsEnabled());
     EXPECT_EQ(resets.count(), 1);
+}
+
+// Saving and cancelling run inside the update bracket: views hear of the new state, the rows and
+// the current row only when it closes, never half-way.
+TEST_F(StoreFixture, ViewsHearNothingInsideTheBracket) {
+    openNewProject();
+    store.AddResult(result(kMay1, 1));
+    store.AddResult(result(kMay1, 2));
+    store.SaveChanges();
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"save", [&] { store.SaveChanges(); }},
+        {"cancel", [&] { store.CancelChanges(); }},
+        {"bracket", [&] {
+             store.BeginUpdate();
+             store.PostEdits();
+             store.EndUpdate();
+         }}};
+    uint32_t number = 10;
+    for (const auto& [name, run] : operations) {
+        ASSERT_TRUE(store.AddResult(result(kApr30, ++number))); // something pending
+        results().moveTo(0);
+        results().setFieldValue(MSR_COMMENT, QByteArray("typing"));
+        ASSERT_EQ(results().state(), DataSetState::Edit);
+        int heardInside = 0, states = 0;
+        auto listen = [&](int& count) {
+            return [&] {
+                heardInside += store.ControlsEnabled() ? 0 : 1;
+                ++count;
+            };
+        };
+        int resets = 0, moves = 0;
+        const auto c1 = QObject::connect(&results(), &CachedDataset::stateChanged, listen(states));
+        const auto c2 = QObject::connect(&results(), &CachedDataset::dataReset, listen(resets));
+        const auto c3 =
+            QObject::connect(&results(), &CachedDataset::currentRowChanged, listen(moves));
+        run();
+        QObject::disconnect(c1);
+        QObject::disconnect(c2);
+        QObject::disconnect(c3);
+        EXPECT_EQ(heardInside, 0) << name;
+        EXPECT_EQ(states, 1) << name << ": the edit ended";
+        EXPECT_EQ(resets, 1) << name;
+        EXPECT_EQ(moves, 1) << name;
+        EXPECT_EQ(results().state(), DataSetState::Browse) << name;
+        store.CancelChanges();
+    }
 }
 
 TEST_F(StoreFixture, LoadUnitRedrawsWithoutTouchingChanges) {
