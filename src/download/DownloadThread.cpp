@@ -35,6 +35,10 @@ TDownloadThread::TDownloadThread() = default;
 
 TDownloadThread::~TDownloadThread() {
     wait();
+    // Pairs with the store at the end of run(): what the worker wrote is ours from here on,
+    // in a way every checker of the memory model can see (QThread::wait hands over through
+    // a futex).
+    (void)m_ended.load(std::memory_order_acquire);
 }
 
 void TDownloadThread::Start() {
@@ -47,6 +51,7 @@ void TDownloadThread::Stop() {
 
 void TDownloadThread::run() {
     Execute();
+    m_ended.store(true, std::memory_order_release);
 }
 
 void TDownloadThread::post(uintptr_t wParam) {

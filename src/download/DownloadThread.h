@@ -58,4 +58,5 @@ private:
     void post(uintptr_t wParam);
 
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_ended{false}; // set as the thread's last act
 };
