@@ -1,6 +1,7 @@
 #pragma once
 #include "CachedDataset.h"
 
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -77,14 +78,21 @@ protected:
         m_current = -1;
         setPending(false);
     }
-    // Every change since the last read or save is undone in memory.
+    // Every change since the last read or save is undone in memory. The current row stays the
+    // same row when it survives; an added row that goes hands over to the row after it.
     void revertAll() {
         m_buffer.reset();
         setState(DataSetState::Browse);
+        const size_t current = m_current >= 0 ? static_cast<size_t>(m_view[m_current]) : 0;
+        const bool hadCurrent = m_current >= 0;
         Rows kept;
-        for (Entry& e : m_rows) {
+        size_t newCurrent = SIZE_MAX;
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            Entry& e = m_rows[i];
             if (e.status == RowStatus::Inserted)
                 continue;
+            if (newCurrent == SIZE_MAX && i >= current)
+                newCurrent = kept.size();
             if (e.original)
                 e.row = std::move(*e.original);
             e.original.reset();
@@ -92,12 +100,14 @@ protected:
             kept.push_back(std::move(e));
         }
         m_rows = std::move(kept);
-        rebuildView();
+        rebuildView(); // nothing is deleted now: view and rows coincide
         setPending(false);
-        if (m_current >= recordCount())
-            m_current = recordCount() - 1;
-        if (m_current < 0 && recordCount() > 0)
+        if (recordCount() == 0)
+            m_current = -1;
+        else if (!hadCurrent)
             m_current = 0;
+        else
+            m_current = newCurrent == SIZE_MAX ? recordCount() - 1 : static_cast<int>(newCurrent);
     }
     // After a complete apply: refreshed values replace the rows, deletions are forgotten.
     void acceptApplied(std::vector<std::pair<size_t, RowT>>& refreshed) {

@@ -295,6 +295,7 @@ void ResultDataSet::cancelUpdates() {
     revertAll();
     forgetOrder();
     notifyReset();
+    notifyCurrent();
 }
 
 // ---- saving ----------------------------------------------------------------------------------

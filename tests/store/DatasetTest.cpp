@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <csignal>
 #include <functional>
+#include <tuple>
 
 using namespace store;
 
@@ -126,6 +127,52 @@ TEST_F(StoreFixture, CancelAndDeleteAllRestoreEverything) {
     store.SaveChanges();
     reopen(p);
     EXPECT_TRUE(store.ResultsEmpty());
+}
+
+// Cancelling brings hidden rows back and drops added ones; the selection stays on the row the
+// operator was on wherever it survives.
+TEST_F(StoreFixture, CancelKeepsTheCurrentRow) {
+    openNewProject();
+    for (uint32_t n = 1; n <= 4; ++n)
+        store.AddResult(result(kMay1, n));
+    store.SaveChanges();
+    const std::vector<std::tuple<const char*, std::function<void()>, const char*>> cases = {
+        {"a deleted row comes back before the current one",
+         [&] {
+             results().moveTo(1);
+             results().deleteCurrent(); // #3 is current now
+         },
+         "3"},
+        {"an edited current row",
+         [&] {
+             results().moveTo(2);
+             results().setFieldValue(MSR_COMMENT, QByteArray("x"));
+             store.PostEdits();
+             results().moveTo(0);
+             results().deleteCurrent();
+             results().moveTo(1);
+         },
+         "3"},
+        {"an added row hands over to the row after it",
+         [&] {
+             store.AddResult(result(kApr30, 9));
+             store.SortResults(); // the new row goes first and stays current
+         },
+         "1"},
+        {"an added last row hands over to the last row", [&] { store.AddResult(result(kMay1, 9)); },
+         "4"},
+        {"after deleting every row the first row", [&] { store.DeleteAllResults(); }, "1"},
+    };
+    for (const auto& [name, change, expected] : cases) {
+        results().moveTo(0);
+        change();
+        ASSERT_TRUE(store.ProjectModified()) << name;
+        store.CancelChanges();
+        EXPECT_EQ(results().recordCount(), 4) << name;
+        ASSERT_GE(results().currentRow(), 0) << name;
+        EXPECT_EQ(results().text(results().currentRow(), MSR_NUMBER).toStdString(), expected)
+            << name;
+    }
 }
 
 TEST_F(StoreFixture, DeletedThenDownloadedAgainIsANewRow) {
