@@ -92,6 +92,8 @@ bool TMainDataModule::OpenProjectDatabase(const QString& fileName) {
     } catch (const std::exception& e) {
         const auto* err = dynamic_cast<const zor::Error*>(&e);
         m_failureReason = err ? err->text() : QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        // Whatever went wrong, the open fails and leaves nothing open.
     }
     m_results->close();
     m_description->close();

@@ -22,8 +22,8 @@ ProjectConnection::~ProjectConnection() {
 }
 
 void ProjectConnection::create(const QString& fileName) {
-    const QByteArray sql = "CREATE DATABASE " + quotedLiteral(fileName) + " \r\n" + "USER '" +
-                           kUser + "' PASSWORD '" + kPassword + "'\r\n" + "PAGE_SIZE = 4096\r\n" +
+    const QByteArray sql = "CREATE DATABASE " + quotedLiteral(fileName) + " USER '" + kUser +
+                           "' PASSWORD '" + kPassword + "'\r\n" + "PAGE_SIZE = 4096\r\n" +
                            "DEFAULT CHARACTER SET ASCII\r\n";
     m_att.createDatabase(sql);
 }

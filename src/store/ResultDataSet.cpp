@@ -268,6 +268,14 @@ void ResultDataSet::setBufferValue(int field, const QVariant& value) {
     }
 }
 
+void ResultDataSet::commitEditBuffer() {
+    // A posted date or number moves the row in the duplicate index.
+    const bool keyMoved = keyOf(*m_buffer) != keyOf(entryAt(m_current).row);
+    CachedRows::commitEditBuffer();
+    if (keyMoved)
+        forgetOrder();
+}
+
 void ResultDataSet::removeRow(int row) {
     CachedRows::removeRow(row);
     forgetOrder();

@@ -77,6 +77,7 @@ private:
     bool add(const TMsrResult& r);
 
     void prepareForEdit(ResultRow& row) override;
+    void commitEditBuffer() override;
     void setBufferValue(int field, const QVariant& value) override;
     void removeRow(int row) override;
     void loadComment(const ResultRow& row) const;

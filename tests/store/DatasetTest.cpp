@@ -46,6 +46,12 @@ TEST_F(StoreFixture, DuplicateTestLeavesTheMatchOrTheLastRowCurrent) {
     results().first();
     results().deleteCurrent(); // deleted rows no longer count
     EXPECT_FALSE(store.ResultExists(result(kApr30, 1)));
+    // A posted change of the number is what the test sees next.
+    results().first(); // #2
+    results().setFieldValue(MSR_NUMBER, 5);
+    store.PostEdits();
+    EXPECT_FALSE(store.ResultExists(result(kApr30, 2)));
+    EXPECT_TRUE(store.ResultExists(result(kApr30, 5)));
 }
 
 // A comment being typed when a download is merged stays with the row it was typed on.

@@ -272,18 +272,26 @@ Statement::Message::~Message() {
 }
 
 Statement::Statement(Transaction& tra, const QByteArray& sql) : m_tra(tra) {
-    guarded([&] {
-        Status st;
-        m_stmt =
-            tra.attachment().raw()->prepare(&st, tra.raw(), sql.size(), sql.constData(),
-                                            SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA);
-        m_in.init(m_stmt->getInputMetadata(&st));
-        m_out.init(m_stmt->getOutputMetadata(&st));
-        for (unsigned i = 0; i < m_out.fields.size(); ++i)
-            m_outNames.emplace_back(m_out.meta->getField(&st, i));
-        for (unsigned i = 0; i < m_in.fields.size(); ++i)
-            setInputNull(i, true);
-    });
+    try {
+        guarded([&] {
+            Status st;
+            m_stmt = tra.attachment().raw()->prepare(&st, tra.raw(), sql.size(), sql.constData(),
+                                                     SQL_DIALECT_V6,
+                                                     IStatement::PREPARE_PREFETCH_METADATA);
+            m_in.init(m_stmt->getInputMetadata(&st));
+            m_out.init(m_stmt->getOutputMetadata(&st));
+            for (unsigned i = 0; i < m_out.fields.size(); ++i)
+                m_outNames.emplace_back(m_out.meta->getField(&st, i));
+            for (unsigned i = 0; i < m_in.fields.size(); ++i)
+                setInputNull(i, true);
+        });
+    } catch (...) {
+        // No destructor runs for a half-built statement: release the prepared one here.
+        if (m_stmt)
+            m_stmt->release();
+        m_stmt = nullptr;
+        throw;
+    }
 }
 
 Statement::~Statement() {
