@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -32,9 +34,26 @@ void announcePerUserFolder() {
                  QDir::toNativeSeparators(platform::dataFolder())));
 }
 
+// The database engine takes over SIGTERM and SIGINT when it first opens a project: it shuts
+// the project under the running window and leaves the process alive, holding the single-copy
+// guard (and spinning at exit if the display goes away). Our handler, installed first, is the
+// one the engine calls first: the process ends at once, as a killed process does, writing nothing.
+void endOnSignal(int signal) {
+    ::_exit(128 + signal);
+}
+
+void endOnTerminationSignals() {
+    struct sigaction action {};
+    action.sa_handler = endOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGTERM, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    endOnTerminationSignals();
     platform::InstanceGuard guard;
     if (guard.acquire() != platform::InstanceGuard::Result::FirstCopy) {
         const int status = refuseSecondCopy(argc, argv);
