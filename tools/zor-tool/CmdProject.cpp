@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "platform/Error.h"
 #include "store/MainDataModuleUnit.h"
 #include "store/ResultDataSet.h"
 
@@ -12,6 +13,17 @@ namespace {
 int failure(const QString& message, const QString& reason) {
     printErr(reason.isEmpty() ? message : message + '\n' + reason);
     return 1;
+}
+
+// Closing commits: a failure there is reported, not left to abort the tool.
+int closeProject(TMainDataModule& store) {
+    try {
+        store.CloseProjectDatabase();
+    } catch (const zor::Error& e) {
+        printErr(e.text());
+        return 1;
+    }
+    return 0;
 }
 } // namespace
 
@@ -31,8 +43,7 @@ int cmdCheck(const QStringList& args) {
     TMainDataModule store;
     if (!store.OpenProjectDatabase(QFileInfo(args[0]).absoluteFilePath()))
         return failure(QStringLiteral("Не удалось открыть проект!"), store.lastFailureReason());
-    store.CloseProjectDatabase();
-    return 0;
+    return closeProject(store);
 }
 
 bool parseUnit(QStringList& args, int32_t& unit) {
@@ -69,8 +80,7 @@ int cmdList(const QStringList& argsIn) {
         }
         printOut(line);
     }
-    store.CloseProjectDatabase();
-    return 0;
+    return closeProject(store);
 }
 
 } // namespace zortool
