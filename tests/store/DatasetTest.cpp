@@ -129,6 +129,15 @@ TEST_F(StoreFixture, CancelAndDeleteAllRestoreEverything) {
     store.DeleteAllResults();
     reopen(p);
     EXPECT_EQ(results().recordCount(), 3);
+    // With nothing pending, cancelling leaves a comment being typed alone.
+    results().moveTo(2);
+    results().setFieldValue(MSR_COMMENT, QByteArray("still typing"));
+    store.CancelChanges();
+    EXPECT_EQ(results().state(), DataSetState::Edit);
+    EXPECT_EQ(results().comment(2), QByteArray("still typing"));
+    EXPECT_TRUE(store.ProjectModified());
+    results().cancel();
+
     store.DeleteAllResults();
     store.SaveChanges();
     reopen(p);
