@@ -115,6 +115,7 @@ void TMainForm::OpenProjectActionExecute() {
     o.title = "Открыть проект";
     o.directory = ProjectPath;
     o.filter = "Файлы проектов (.fdb) (*.fdb)";
+    o.labelsOnly = true; // the label reads "(.fdb)", without an asterisk
     const QString file = ui::messages().openFileName(this, o);
     if (!file.isEmpty())
         OpenProject(file);

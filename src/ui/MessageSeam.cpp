@@ -19,6 +19,7 @@ QFileDialog::Options dialogOptions() {
 
 void prepare(QFileDialog& dialog, const FileDialogOptions& o) {
     dialog.setOptions(dialogOptions());
+    dialog.setOption(QFileDialog::HideNameFilterDetails, o.labelsOnly);
     dialog.setWindowTitle(o.title);
     dialog.setDirectory(o.directory);
     dialog.setNameFilter(o.filter);

@@ -16,6 +16,9 @@ struct FileDialogOptions {
     QString defaultSuffix;        // without a dot; appended to a name typed without extension
     QString fileName;             // initial file name, may be empty
     bool confirmOverwrite = true; // save dialogs: ask before replacing an existing file
+    // Show each filter's label as written, without the pattern in brackets that ends it
+    // ("Файлы проектов (.fdb) (*.fdb)" reads "Файлы проектов (.fdb)").
+    bool labelsOnly = false;
 };
 
 class MessageSeam {

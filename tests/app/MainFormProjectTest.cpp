@@ -156,6 +156,7 @@ TEST_F(MainFormTest, OpenShowsCaptionAndThePageThatSuitsTheProject) {
         EXPECT_EQ(dialog.kind, ui::ShownMessage::OpenFile);
         EXPECT_EQ(dialog.file.title, QStringLiteral("Открыть проект"));
         EXPECT_EQ(dialog.file.filter, QStringLiteral("Файлы проектов (.fdb) (*.fdb)"));
+        EXPECT_TRUE(dialog.file.labelsOnly);
         EXPECT_EQ(dialog.file.directory, form.GetProjectPath());
         EXPECT_EQ(form.windowTitle(), QString::fromUtf8(c.caption));
         EXPECT_TRUE(form.PageControl->isVisible());
