@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -36,10 +37,7 @@ TMainFormOptions TMainFormOptions::defaults() {
 
 TMainForm::TMainForm(const TMainFormOptions& options, TMainDataModule* store, QWidget* parent)
     : QMainWindow(parent), m_store(store), m_options(options) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial")});
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(windowFont());
     setWindowTitle(ui::appTitle());
     buildActions();
     buildMenu();
@@ -54,6 +52,17 @@ TMainForm::TMainForm(const TMainFormOptions& options, TMainDataModule* store, QW
 }
 
 TMainForm::~TMainForm() = default;
+
+// "MS Sans Serif" 11 pixels high where that face exists on a 96-dpi display, else "Arial" at the
+// same height (here its metric twin). The face is chosen, not listed with its alternative: font
+// matching would take the first name's generic substitute, a much wider face.
+QFont TMainForm::windowFont() const {
+    const QString classic = QStringLiteral("MS Sans Serif");
+    const bool useClassic = QFontDatabase::hasFamily(classic) && logicalDpiX() == 96;
+    QFont font(useClassic ? classic : QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    return font;
+}
 
 // Commands: caption, hint "short|long", icon (-1: none). The short part is the tooltip, the
 // long part the status-line text.

@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QLabel>
 #include <QTabWidget>
 
 TEST_F(MainFormTest, FirstRunCreatesTheProjectsFolderAndWritesEveryKeyAtExit) {
@@ -14,6 +16,10 @@ TEST_F(MainFormTest, FirstRunCreatesTheProjectsFolderAndWritesEveryKeyAtExit) {
     EXPECT_TRUE(m_messages.shown.empty());
     EXPECT_EQ(form.size(), QSize(720, 572));
     EXPECT_EQ(form.minimumSize(), QSize(720, 560));
+    // Without "MS Sans Serif" the window and its controls use "Arial", 11 pixels high.
+    const QFontInfo shown(form.CommentLabel->font());
+    EXPECT_EQ(shown.family(), QFontInfo(QFont("Arial")).family());
+    EXPECT_EQ(shown.pixelSize(), 11);
     form.close();
     const QByteArray ini = settingsText();
     for (const char* line :
