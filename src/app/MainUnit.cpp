@@ -328,7 +328,7 @@ void TMainForm::FormCreate() {
     // A projects folder that cannot be made is reported; start-up goes on without it.
     if (ProjectPath.isEmpty())
         app::guarded([this] { CreateProjectDir(); }, this);
-    if (!ProjectName.isEmpty() && QFileInfo::exists(ProjectName))
+    if (!ProjectName.isEmpty() && QFileInfo(ProjectName).isFile())
         OpenProject(ProjectName);
     else
         SetProjectName(QString());

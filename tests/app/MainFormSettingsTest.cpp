@@ -57,18 +57,23 @@ TEST_F(MainFormTest, LoadUnitSettingSelectsTheBoxEntryAndIsWrittenBackAsChosen) 
 }
 
 TEST_F(MainFormTest, AMissingLastProjectIsForgottenWithoutAMessage) {
-    writeSettings("[General]\nLastProject=" + path("gone.fdb").toUtf8() +
-                  "\nProjectPath=" + path("nowhere/").toUtf8() + "\n");
-    TMainForm& form = start();
-    EXPECT_TRUE(m_messages.shown.empty());
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("ЗОР-1.0"));
-    EXPECT_FALSE(form.PageControl->isVisible());
-    // A non-empty folder setting is taken as it stands, not created.
-    EXPECT_EQ(form.GetProjectPath(), path("nowhere/"));
-    EXPECT_FALSE(QDir(path("nowhere")).exists());
-    form.close();
-    EXPECT_TRUE(settingsText().contains("LastProject=\n"));
-    EXPECT_TRUE(settingsText().contains("ProjectPath=" + path("nowhere/").toUtf8()));
+    ASSERT_TRUE(QDir().mkpath(path("folder.fdb"))); // a folder is not a project file either
+    for (const char* last : {"gone.fdb", "folder.fdb"}) {
+        writeSettings("[General]\nLastProject=" + path(last).toUtf8() +
+                      "\nProjectPath=" + path("nowhere/").toUtf8() + "\n");
+        TMainForm& form = start();
+        EXPECT_TRUE(m_messages.shown.empty()) << last;
+        EXPECT_EQ(form.windowTitle(), QStringLiteral("ЗОР-1.0"));
+        EXPECT_FALSE(form.PageControl->isVisible());
+        // A non-empty folder setting is taken as it stands, not created.
+        EXPECT_EQ(form.GetProjectPath(), path("nowhere/"));
+        EXPECT_FALSE(QDir(path("nowhere")).exists());
+        form.close();
+        EXPECT_TRUE(settingsText().contains("LastProject=\n")) << last;
+        EXPECT_TRUE(settingsText().contains("ProjectPath=" + path("nowhere/").toUtf8()));
+        m_form.reset();
+        m_messages.clear();
+    }
 }
 
 TEST_F(MainFormTest, AnUnwritableSettingsFileIsReportedAndTheWindowStillCloses) {
