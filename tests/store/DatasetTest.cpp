@@ -190,6 +190,27 @@ TEST_F(StoreFixture, CancelKeepsTheCurrentRow) {
     }
 }
 
+// Changes reach the row the file holds under the key last read, even when the key itself changed.
+TEST_F(StoreFixture, ChangedRowsAreFoundByTheirOldKey) {
+    const QString p = openNewProject();
+    store.AddResult(result(kMay1, 1));
+    store.AddResult(result(kMay1, 2));
+    store.SaveChanges();
+    results().moveTo(0);
+    results().setFieldValue(MSR_RESULT_TABLE_PK, 500);
+    results().setFieldValue(MSR_COMMENT, QByteArray("renumbered"));
+    store.PostEdits();
+    results().moveTo(1);
+    results().setFieldValue(MSR_RESULT_TABLE_PK, 600);
+    store.PostEdits();
+    results().deleteCurrent(); // a modified row deleted: its old key goes to the file
+    store.SaveChanges();
+    reopen(p);
+    ASSERT_EQ(results().recordCount(), 1);
+    EXPECT_EQ(results().value(0, MSR_RESULT_TABLE_PK).toInt(), 500);
+    EXPECT_EQ(results().comment(0), QByteArray("renumbered"));
+}
+
 TEST_F(StoreFixture, DeletedThenDownloadedAgainIsANewRow) {
     const QString p = openNewProject();
     store.AddResult(result(kMay1, 1, 5.0));
