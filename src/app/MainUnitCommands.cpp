@@ -1,6 +1,11 @@
 // The main window's commands and their enabling.
+#include "about/AboutUnit.h"
 #include "app/GeneralErrorHandler.h"
 #include "app/MainUnit.h"
+#include "device/USB.h"
+#include "download/ReadFromDevice.h"
+#include "report/ReportCommands.h"
+#include "screenshot/ScreenShotAction.h"
 #include "store/DescriptionDataSet.h"
 #include "store/MainDataModuleUnit.h"
 #include "store/ResultDataSet.h"
@@ -9,22 +14,6 @@
 #include "ui/ResultGrid.h"
 
 #include <QAction>
-
-#ifdef ZOR_HAVE_DOWNLOAD_UI
-#include ZOR_DOWNLOAD_UI_HEADER
-#endif
-#ifdef ZOR_HAVE_REPORT_UI
-#include ZOR_REPORT_UI_HEADER
-#endif
-#ifdef ZOR_HAVE_SCREENSHOT_UI
-#include ZOR_SCREENSHOT_UI_HEADER
-#endif
-#ifdef ZOR_HAVE_ABOUT_UI
-#include ZOR_ABOUT_UI_HEADER
-#endif
-#ifdef ZOR_HAVE_DEVICE
-#include "device/USB.h"
-#endif
 
 void TMainForm::ActionListUpdate() {
     if (m_actionsSuspended)
@@ -92,33 +81,23 @@ void TMainForm::CancelChangesActionExecute() {
 }
 
 void TMainForm::ReadFromDeviceActionExecute() {
-#ifdef ZOR_HAVE_DOWNLOAD_UI
     ::ReadFromDeviceActionExecute(this, *m_store, MainDBGrid);
-#endif
 }
 
 void TMainForm::PrintReportActionExecute() {
-#ifdef ZOR_HAVE_REPORT_UI
     report::PrintReportActionExecute(this, *m_store, m_loadUnit);
-#endif
 }
 
 void TMainForm::ExportActionExecute() {
-#ifdef ZOR_HAVE_REPORT_UI
     report::ExportActionExecute(this, *m_store, m_loadUnit);
-#endif
 }
 
 void TMainForm::ScreenShotActionExecute() {
-#ifdef ZOR_HAVE_SCREENSHOT_UI
     screenshot::ScreenShotActionExecute(this, m_inkColor, m_backgroundColor);
-#endif
 }
 
 void TMainForm::miAboutClick() {
-#ifdef ZOR_HAVE_ABOUT_UI
     about::showAbout(this, m_options.executablePath);
-#endif
 }
 
 void TMainForm::cboxLoadUnitChange(int index) {
@@ -139,14 +118,10 @@ void TMainForm::DescriptionDBMemoExit() {
 // The link's status is not examined: without it no instrument ever counts as connected, and
 // the device commands say so when used.
 void TMainForm::openUsbLink() {
-#ifdef ZOR_HAVE_DEVICE
     OpenUSB();
-#endif
 }
 
 void TMainForm::closeUsbLink() {
-#ifdef ZOR_HAVE_DEVICE
     if (m_options.openUsb)
         CloseUSB();
-#endif
 }

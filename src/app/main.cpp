@@ -28,8 +28,8 @@ void announcePerUserFolder() {
         return;
     QMessageBox::information(
         nullptr, ui::appTitle(),
-        QStringLiteral("Папка программы %1 недоступна для записи.\nНастройки и проекты "
-                       "хранятся в папке %2")
+        QStringLiteral("Программа установлена в папку %1.\nСвои настройки и проекты она "
+                       "хранит в папке %2")
             .arg(QDir::toNativeSeparators(platform::executableFolder()),
                  QDir::toNativeSeparators(platform::dataFolder())));
 }
