@@ -1,6 +1,7 @@
 // Report and CSV export of a large project against listing the same project.
 // Prints "figure: NAME VALUE (target TARGET)" after the benchmark table.
 // `bench_report --make-project N PATH` only writes a project of N results (for trying by hand).
+#include "common/BenchSupport.h"
 #include "platform/DateTime.h"
 #include "report/CsvExport.h"
 #include "report/MeasurementReport.h"
@@ -17,49 +18,12 @@
 #include <map>
 #include <string>
 
+using namespace bench;
+
 namespace {
 
 constexpr int kResults = 100000;
 QTemporaryDir* g_dir = nullptr;
-std::map<std::string, double> g_best; // seconds, best of the iterations
-
-void record(const std::string& name, double seconds) {
-    auto it = g_best.find(name);
-    if (it == g_best.end() || seconds < it->second)
-        g_best[name] = seconds;
-}
-
-template <class F> double timed(F&& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-TMsrResult sample(int i) {
-    TMsrResult r;
-    r.MsrDateTime = platform::encodeDateTime(45658 + i / 200, (i % 200) * 7 / 60 % 24,
-                                             (i % 200) * 7 % 60, i % 60, 0);
-    r.MsrNumber = static_cast<uint32_t>(i % 65536);
-    r.Load = 10.0 + (i % 1000) * 0.37;
-    r.RatedLoad = 500;
-    r.ObjectName = QByteArray("Object ") + QByteArray::number(i % 50);
-    return r;
-}
-
-bool makeProject(const QString& p, int n) {
-    TMainDataModule store;
-    if (!store.CreateProjectDatabase(p) || !store.OpenProjectDatabase(p))
-        return false;
-    store.BeginUpdate();
-    for (int i = 0; i < n; ++i)
-        store.AddResult(sample(i));
-    store.SortResults();
-    store.EndUpdate();
-    store.SaveChanges();
-    store.CloseProjectDatabase();
-    return true;
-}
-
 QString project() {
     const QString p = g_dir->filePath(QStringLiteral("p.fdb"));
     if (!QFile::exists(p))
@@ -135,11 +99,11 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (g_best.count("list") && g_best.count("export-csv")) {
-        std::printf("report parts (in process): prepare %.3f s, CSV %.3f s\n", g_best["prepare"],
-                    g_best["csv"]);
+    if (bench::best().count("list") && bench::best().count("export-csv")) {
+        std::printf("report parts (in process): prepare %.3f s, CSV %.3f s\n",
+                    bench::best()["prepare"], bench::best()["csv"]);
         std::printf("figure: report_csv_100k_ratio %.2f (target 3)\n",
-                    g_best["export-csv"] / g_best["list"]);
+                    bench::best()["export-csv"] / bench::best()["list"]);
     }
     return 0;
 }

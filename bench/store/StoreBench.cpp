@@ -1,5 +1,6 @@
 // Project store speed and memory against the bare client library on the same rows.
 // Prints "figure: NAME VALUE (target TARGET)" lines after the benchmark table.
+#include "common/BenchSupport.h"
 #include "platform/DateTime.h"
 #include "store/MainDataModuleUnit.h"
 #include "store/ProjectConnection.h"
@@ -17,49 +18,16 @@
 #include <map>
 #include <string>
 
+using namespace bench;
+
 namespace {
 
 QTemporaryDir g_dir;
-std::map<std::string, double> g_best; // seconds, best of the iterations
-
-void record(const std::string& name, double seconds) {
-    auto it = g_best.find(name);
-    if (it == g_best.end() || seconds < it->second)
-        g_best[name] = seconds;
-}
-
-template <class F> double timed(F&& f) {
-    const auto t0 = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-}
-
-TMsrResult sample(int i) {
-    TMsrResult r;
-    // one result every 7 minutes from 2025 on, numbers wrapping like the instrument's
-    r.MsrDateTime = platform::encodeDateTime(45658 + i / 200, (i % 200) * 7 / 60 % 24,
-                                             (i % 200) * 7 % 60, i % 60, 0);
-    r.MsrNumber = static_cast<uint32_t>(i % 65536);
-    r.Load = 10.0 + (i % 1000) * 0.37;
-    r.RatedLoad = 500;
-    r.ObjectName = QByteArray("Object ") + QByteArray::number(i % 50);
-    return r;
-}
-
 // A project file holding n results, made once per size.
 QString project(int n) {
     const QString p = g_dir.filePath(QStringLiteral("p%1.fdb").arg(n));
-    if (QFile::exists(p))
-        return p;
-    TMainDataModule store;
-    store.CreateProjectDatabase(p);
-    store.OpenProjectDatabase(p);
-    store.BeginUpdate();
-    for (int i = 0; i < n; ++i)
-        store.AddResult(sample(i));
-    store.EndUpdate();
-    store.SaveChanges();
-    store.CloseProjectDatabase();
+    if (!QFile::exists(p))
+        makeProject(p, n);
     return p;
 }
 
@@ -245,19 +213,18 @@ BENCHMARK(BM_Merge10kInto10k)->Iterations(1)->Repetitions(3)->Unit(benchmark::kM
 BENCHMARK(BM_Merge10kInto100k)->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memory100k)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void figure(const char* name, double value, const char* target) {
-    std::printf("figure: %s %.3f (target %s)\n", name, value, target);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    figure("open_100k_vs_bare_fetch_ratio", g_best["open"] / g_best["bare_fetch"], "1.5");
-    figure("save_10k_vs_bare_insert_ratio", g_best["save"] / g_best["bare_insert"], "1.5");
-    figure("merge_into_100k_vs_into_10k_ratio", g_best["merge_100k"] / g_best["merge_10k"], "1.5");
-    figure("bytes_per_result", g_best["bytes_per_result"], "300");
+    figure("open_100k_vs_bare_fetch_ratio", bench::best()["open"] / bench::best()["bare_fetch"],
+           "1.5");
+    figure("save_10k_vs_bare_insert_ratio", bench::best()["save"] / bench::best()["bare_insert"],
+           "1.5");
+    figure("merge_into_100k_vs_into_10k_ratio",
+           bench::best()["merge_100k"] / bench::best()["merge_10k"], "1.5");
+    figure("bytes_per_result", bench::best()["bytes_per_result"], "300");
     return 0;
 }
