@@ -1,23 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "common/ZorToolRun.h"
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
-
-struct ToolRun {
-    int exitCode;
-    QString out, err;
-};
-
-ToolRun zorTool(const QStringList& args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("ZOR_BIN_DIR") + "/zor-tool", args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
 
 QString writeScenario(const QTemporaryDir& dir, const QString& name, const QByteArray& json) {
     const QString path = dir.filePath(name);
@@ -32,16 +19,16 @@ QString writeScenario(const QTemporaryDir& dir, const QString& name, const QByte
 TEST(ImportTool, ImportsOnceThenFindsEverythingHeld) {
     QTemporaryDir dir;
     const QString project = dir.filePath("p.fdb");
-    ASSERT_EQ(zorTool({"create", project}).exitCode, 0);
+    ASSERT_EQ(runZorTool({"create", project}).exitCode, 0);
     const QString scenario = writeScenario(dir, "s.json", R"({"records": [
         {"date": "2026-06-01 12:00:00", "number": 2, "load": 10.5, "rated_load": 500},
         {"date": "2026-06-01 11:00:00", "number": 1, "load": 3, "rated_load": 500}]})");
-    ToolRun r = zorTool({"import", project, "--simulate", scenario});
+    ToolRun r = runZorTool({"import", project, "--simulate", scenario});
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, QStringLiteral("В памяти прибора: 2\nДобавлено в проект: 2\n"));
-    r = zorTool({"import", project, "--simulate", scenario});
+    r = runZorTool({"import", project, "--simulate", scenario});
     EXPECT_EQ(r.out, QStringLiteral("В памяти прибора: 2\nДобавлено в проект: 0\n"));
-    r = zorTool({"list", project});
+    r = runZorTool({"list", project});
     EXPECT_EQ(r.out.count('\n'), 2);
     EXPECT_TRUE(r.out.startsWith("01.06.2026\t11:00:00\t1")) << r.out.toStdString();
 }
@@ -49,7 +36,7 @@ TEST(ImportTool, ImportsOnceThenFindsEverythingHeld) {
 TEST(ImportTool, FailuresGiveTheirMessageAndExitStatus) {
     QTemporaryDir dir;
     const QString project = dir.filePath("p.fdb");
-    ASSERT_EQ(zorTool({"create", project}).exitCode, 0);
+    ASSERT_EQ(runZorTool({"create", project}).exitCode, 0);
     struct Case {
         QStringList args;
         int exitCode;
@@ -75,10 +62,10 @@ TEST(ImportTool, FailuresGiveTheirMessageAndExitStatus) {
         {{"import", project, "--simulate"}, 64, "usage"},
     };
     for (const Case& c : cases) {
-        const ToolRun r = zorTool(c.args);
+        const ToolRun r = runZorTool(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.err))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
-    EXPECT_EQ(zorTool({"list", project}).out, QString()) << "nothing was added";
+    EXPECT_EQ(runZorTool({"list", project}).out, QString()) << "nothing was added";
 }

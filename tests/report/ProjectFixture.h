@@ -2,8 +2,8 @@
 #include "platform/DateTime.h"
 #include "store/MainDataModuleUnit.h"
 
+#include "common/ZorToolRun.h"
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -61,14 +61,8 @@ public:
         QString out, err;
     };
     static Run zorTool(const QStringList& args) {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("LC_ALL", "C");
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(ZOR_TOOL_PATH), args);
-        EXPECT_TRUE(p.waitForFinished(60000));
-        return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        const ToolRun r = runZorTool(args);
+        return {r.exitCode, r.out, r.err};
     }
 
     static QByteArray readFile(const QString& path) {

@@ -1,22 +1,14 @@
+#include "common/ZorToolRun.h"
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 // zor-tool screenshot as a real process over a simulated instrument.
 namespace {
 
-struct ToolRun {
-    int exitCode;
-    QString err;
-};
-
 ToolRun zorTool(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(ZOR_TOOL_PATH), QStringList{"screenshot"} + args);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+    return runZorTool(QStringList{"screenshot"} + args);
 }
 
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {

@@ -1,36 +1,21 @@
 // zor-tool create, check and list as a script sees them: exit status, standard output and error.
 #include "StoreFixture.h"
 
+#include "common/ZorToolRun.h"
 #include <QFile>
-#include <QProcess>
 
-namespace {
-
-struct ToolRun {
-    int exitCode;
-    QString out, err;
-};
-
-ToolRun zorTool(const QStringList& args) {
-    QProcess p;
-    p.start(qEnvironmentVariable("ZOR_BIN_DIR") + "/zor-tool", args);
-    EXPECT_TRUE(p.waitForFinished(60000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST_F(StoreFixture, ToolCreatesChecksAndListsAsTheGridShows) {
     const QString p = path(QStringLiteral("проект 1.fdb"));
-    ToolRun r = zorTool({"create", p});
+    ToolRun r = runZorTool({"create", p});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    r = zorTool({"create", p});
+    r = runZorTool({"create", p});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("Не удалось создать проект!\n")))
         << r.err.toStdString();
-    EXPECT_EQ(zorTool({"check", p}).exitCode, 0);
-    EXPECT_EQ(zorTool({"list", p}).out, QString()) << "a new project holds no result";
+    EXPECT_EQ(runZorTool({"check", p}).exitCode, 0);
+    EXPECT_EQ(runZorTool({"list", p}).out, QString()) << "a new project holds no result";
 
     ASSERT_TRUE(store.OpenProjectDatabase(p));
     store.AddResult(result(at(2024, 5, 1, 10, 0, 0), 7, 12.345, "Beam", 500));
@@ -40,11 +25,11 @@ TEST_F(StoreFixture, ToolCreatesChecksAndListsAsTheGridShows) {
 
     const QString point = QLocale::system().decimalPoint();
     auto expected = [&](const char* text) { return QString::fromUtf8(text).replace('.', point); };
-    r = zorTool({"list", p});
+    r = runZorTool({"list", p});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("30.04.2024\t09:00:00\t9\tRod\t") + expected("0.0000 \n") +
                          QStringLiteral("01.05.2024\t10:00:00\t7\tBeam\t") + expected("12.345 \n"));
-    r = zorTool({"list", p, "--unit", "1"});
+    r = runZorTool({"list", p, "--unit", "1"});
     EXPECT_TRUE(r.out.endsWith(QStringLiteral("\tBeam\t") + expected("121.06 \n")))
         << r.out.toStdString();
 }
@@ -69,7 +54,7 @@ TEST_F(StoreFixture, ToolRefusesWhatIsNoProject) {
         {{"check"}, 64, "usage: zor-tool create PROJECT"},
     };
     for (const Case& c : cases) {
-        const ToolRun r = zorTool(c.args);
+        const ToolRun r = runZorTool(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
         EXPECT_EQ(r.err.section('\n', 0, 0), QString::fromUtf8(c.err))
             << c.args.join(' ').toStdString();
