@@ -62,7 +62,7 @@ QString ReportEngine::variable(const QString& name) const {
 }
 
 QString ReportEngine::evaluate(const ParsedText& text, int row) const {
-    if (text.size() == 1 && text[0].kind == TextPart::Field)
+    if (text.size() == 1 && text[0].kind == TextPart::Field && row >= 0)
         return m_rows.text(row, text[0].field);
     QString s;
     for (const TextPart& p : text) {

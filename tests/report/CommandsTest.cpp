@@ -1,8 +1,11 @@
 #include "ProjectFixture.h"
 #include "platform/Error.h"
+#include "report/CsvExport.h"
 #include "report/MeasurementReport.h"
 #include "report/ReportCommands.h"
 #include "report/ReportPreviewForm.h"
+#include "report/ResultRowSource.h"
+#include "store/ProjectConnection.h"
 #include "store/ResultDataSet.h"
 #include "ui/ScriptedMessages.h"
 
@@ -207,4 +210,24 @@ TEST_F(ReportCommands, ToolRejectsBadUseAndMissingProjects) {
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("Cannot create file \"" + path("missing/o.csv") + "\". "))
         << run.err.toStdString();
+}
+
+// Null fields: the number prints as 0, the object and load as empty cells that keep their place.
+TEST_F(ReportCommands, NullFieldsPrintAsTheReportShowsThem) {
+    const QString p = project({result(5, 14, 7, 9, 7, 12.345, 500, "Obj")});
+    store.CloseProjectDatabase();
+    store::ProjectConnection c;
+    c.connect(p);
+    c.execSql("UPDATE MSR_RESULT_TABLE SET MSR_NUMBER = NULL, OBJECT_NAME = NULL, LOAD = NULL");
+    c.disconnect();
+    ASSERT_TRUE(store.OpenProjectDatabase(p));
+
+    MainReport r;
+    applyMode(r, ReportMode::Export);
+    ResultRowSource rows(*store.dsetZOR());
+    PreparedReport out;
+    ASSERT_TRUE(prepareReport(
+        r, rows, [] { return 0; }, out));
+    const QByteArray csv = csvBytes(out);
+    EXPECT_TRUE(csv.endsWith(";05.03.2024;14:07:09;0;;;;\r\n")) << csv.toStdString();
 }
