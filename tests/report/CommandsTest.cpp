@@ -231,3 +231,14 @@ TEST_F(ReportCommands, NullFieldsPrintAsTheReportShowsThem) {
     const QByteArray csv = csvBytes(out);
     EXPECT_TRUE(csv.endsWith(";05.03.2024;14:07:09;0;;;;\r\n")) << csv.toStdString();
 }
+
+TEST_F(ReportCommands, ToolNeverWritesOverTheProjectItReads) {
+    const QString p = smallProject();
+    store.CloseProjectDatabase();
+    const Run run = zorTool({"export-pdf", p, p});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.startsWith("Cannot create file \"" + p + "\". ")) << run.err.toStdString();
+    const Run list = zorTool({"list", p});
+    EXPECT_EQ(list.status, 0) << list.err.toStdString();
+    EXPECT_EQ(list.out.count('\n'), 4) << "the results are still there";
+}

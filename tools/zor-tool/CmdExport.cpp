@@ -13,9 +13,19 @@ namespace zortool {
 
 namespace {
 
+// Writing over the project itself would empty the file the results are read from.
+void refuseProjectAsOutput(const QString& project, const QString& out) {
+    const QFileInfo target(out);
+    if (target.exists() && target.canonicalFilePath() == QFileInfo(project).canonicalFilePath())
+        throw zor::Error(QStringLiteral("Cannot create file \"%1\". %2")
+                             .arg(target.absoluteFilePath(),
+                                  QStringLiteral("Это файл проекта, из которого строится отчёт.")));
+}
+
 // Opens the project, builds the report in the given mode and hands it to `write`.
 template <typename Write>
-int exportProject(const QStringList& argsIn, report::ReportMode mode, Write write) {
+int exportProject(const QStringList& argsIn, report::ReportMode mode, Write write,
+                  QString (*outputName)(const QString&)) {
     QStringList args = argsIn;
     int32_t unit;
     if (!parseUnit(args, unit) || args.size() != 2)
@@ -35,7 +45,9 @@ int exportProject(const QStringList& argsIn, report::ReportMode mode, Write writ
         report::PreparedReport prepared;
         report::prepareReport(
             r, rows, [unit] { return unit; }, prepared);
-        write(prepared, args[1]);
+        const QString out = outputName(args[1]);
+        refuseProjectAsOutput(args[0], out);
+        write(prepared, out);
     } catch (const zor::Error& e) {
         printErr(e.text());
         store.CloseProjectDatabase();
@@ -48,14 +60,12 @@ int exportProject(const QStringList& argsIn, report::ReportMode mode, Write writ
 } // namespace
 
 int cmdExportCsv(const QStringList& args) {
-    return exportProject(args, report::ReportMode::Export,
-                         [](const report::PreparedReport& r, const QString& out) {
-                             report::writeCsv(r, report::csvFileName(out));
-                         });
+    return exportProject(args, report::ReportMode::Export, report::writeCsv, report::csvFileName);
 }
 
 int cmdExportPdf(const QStringList& args) {
-    return exportProject(args, report::ReportMode::Print, report::writePdf);
+    return exportProject(args, report::ReportMode::Print, report::writePdf,
+                         [](const QString& out) { return out; });
 }
 
 } // namespace zortool
