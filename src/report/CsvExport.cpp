@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -79,9 +80,11 @@ QString csvFileName(const QString& chosen) {
 
 void writeCsv(const PreparedReport& report, const QString& fileName) {
     const QByteArray bytes = csvBytes(report);
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush())
+    // Written beside the target and renamed over it: a full disk leaves any old file whole.
+    // Unbuffered, so a short write fails here instead of in a flush that commit() ignores.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw zor::Error(QStringLiteral("Cannot create file \"%1\". %2")
                              .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
 }

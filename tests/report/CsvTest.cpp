@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace report;
 
@@ -111,4 +113,31 @@ TEST(CsvExport, WritesOverAnExistingFileAndReportsOneItCannotCreate) {
         EXPECT_GT(e.text().size(), QStringLiteral("Cannot create file \"%1\". ").arg(bad).size());
     }
     EXPECT_FALSE(QFile::exists(bad));
+}
+
+// A disk that fills up during the write: the error is reported and the old file stays whole.
+TEST(CsvExport, AWriteCutShortLeavesTheOldFileWhole) {
+    MainReport r;
+    MemoryRows rows = MemoryRows::numbered(200);
+    applyMode(r, ReportMode::Export);
+    PreparedReport rep;
+    ASSERT_TRUE(prepareReport(
+        r, rows, [] { return 0; }, rep));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("out.csv");
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old contents\r\n");
+    old.close();
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000; // far less than the CSV of 200 results
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    EXPECT_THROW(writeCsv(rep, path), zor::Error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(readFile(path), QByteArray("old contents\r\n"));
 }
