@@ -55,7 +55,9 @@ void saveBitmap(const QImage& image, const QString& fileName) {
                              .arg(fileName, writer.errorString()));
     QSaveFile file(fileName);
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Unbuffered: a write cut short by a full disk must fail here, not in commit()'s flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         throw zor::Error(QStringLiteral("Не удалось записать файл \"%1\": %2")
                              .arg(fileName, file.errorString()));
 }
