@@ -33,6 +33,23 @@ QByteArray exportCsv(MainReport& r, MemoryRows& rows, int32_t unit) {
     return csvBytes(out);
 }
 
+// The export of n numbered results, as the preview holds it before a save.
+PreparedReport exported(int n) {
+    MainReport r;
+    MemoryRows rows = MemoryRows::numbered(n);
+    applyMode(r, ReportMode::Export);
+    PreparedReport rep;
+    EXPECT_TRUE(prepareReport(
+        r, rows, [] { return 0; }, rep));
+    return rep;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
 } // namespace
 
 TEST(CsvExport, WritesTheTitleHeaderAndOneRowPerResult) {
@@ -87,19 +104,10 @@ TEST(CsvExport, FileNameGetsTheCsvExtension) {
 }
 
 TEST(CsvExport, WritesOverAnExistingFileAndReportsOneItCannotCreate) {
-    MainReport r;
-    MemoryRows rows = MemoryRows::numbered(3);
-    applyMode(r, ReportMode::Export);
-    PreparedReport rep;
-    ASSERT_TRUE(prepareReport(
-        r, rows, [] { return 0; }, rep));
-
+    const PreparedReport rep = exported(3);
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(5000, 'x'));
-    old.close();
+    writeFile(path, QByteArray(5000, 'x'));
     writeCsv(rep, path);
     EXPECT_EQ(readFile(path), csvBytes(rep));
 
@@ -117,18 +125,10 @@ TEST(CsvExport, WritesOverAnExistingFileAndReportsOneItCannotCreate) {
 
 // A disk that fills up during the write: the error is reported and the old file stays whole.
 TEST(CsvExport, AWriteCutShortLeavesTheOldFileWhole) {
-    MainReport r;
-    MemoryRows rows = MemoryRows::numbered(200);
-    applyMode(r, ReportMode::Export);
-    PreparedReport rep;
-    ASSERT_TRUE(prepareReport(
-        r, rows, [] { return 0; }, rep));
+    const PreparedReport rep = exported(200);
     QTemporaryDir dir;
     const QString path = dir.filePath("out.csv");
-    QFile old(path);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("old contents\r\n");
-    old.close();
+    writeFile(path, "old contents\r\n");
 
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
