@@ -2,6 +2,7 @@
 
 #include "about/LinkLabel.h"
 #include "about/VersionResource.h"
+#include "ui/FormFont.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -37,12 +38,7 @@ TAboutForm::TAboutForm(QWidget* owner)
     : QDialog(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("О программе"));
-    QFont dialogFont;
-    // Where the dialog font is missing, the metric-compatible sans serif keeps the layout.
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPixelSize(11); // 8 points at 96 dots per inch, whatever the system scale
-    setFont(dialogFont);
+    setFont(ui::formFont(this));
     setFixedSize(274, 197);
 
     auto* bevel = new QFrame(this);

@@ -7,6 +7,7 @@
 #include "store/MainDataModuleUnit.h"
 #include "store/ResultDataSet.h"
 #include "ui/DataMemo.h"
+#include "ui/FormFont.h"
 #include "ui/MessageSeam.h"
 #include "ui/RecordNavigator.h"
 #include "ui/ResultGrid.h"
@@ -16,7 +17,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -37,7 +37,7 @@ TMainFormOptions TMainFormOptions::defaults() {
 
 TMainForm::TMainForm(const TMainFormOptions& options, TMainDataModule* store, QWidget* parent)
     : QMainWindow(parent), m_store(store), m_options(options) {
-    setFont(windowFont());
+    setFont(ui::formFont(this));
     setWindowTitle(ui::appTitle());
     buildActions();
     buildMenu();
@@ -52,17 +52,6 @@ TMainForm::TMainForm(const TMainFormOptions& options, TMainDataModule* store, QW
 }
 
 TMainForm::~TMainForm() = default;
-
-// "MS Sans Serif" 11 pixels high where that face exists on a 96-dpi display, else "Arial" at the
-// same height (here its metric twin). The face is chosen, not listed with its alternative: font
-// matching would take the first name's generic substitute, a much wider face.
-QFont TMainForm::windowFont() const {
-    const QString classic = QStringLiteral("MS Sans Serif");
-    const bool useClassic = QFontDatabase::hasFamily(classic) && logicalDpiX() == 96;
-    QFont font(useClassic ? classic : QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    return font;
-}
 
 // Commands: caption, hint "short|long", icon (-1: none). The short part is the tooltip, the
 // long part the status-line text.

@@ -97,7 +97,6 @@ protected:
 
 private:
     // Window construction (MainUnit.cpp).
-    QFont windowFont() const;
     void buildActions();
     QAction* addCommand(const QString& caption, const QString& hint, int icon);
     void buildMenu();

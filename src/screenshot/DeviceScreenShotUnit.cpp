@@ -2,6 +2,7 @@
 
 #include "screenshot/ColorComboBox.h"
 #include "screenshot/Messages.h"
+#include "ui/FormFont.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -30,12 +31,7 @@ TDeviceScreenShotForm::TDeviceScreenShotForm(QWidget* owner, ScreenReader reader
       m_reader(std::move(reader)) {
     setObjectName(QStringLiteral("DeviceScreenShotForm"));
     setWindowTitle(QStringLiteral("Картинка с экрана прибора"));
-    QFont dialogFont;
-    // Where the dialog font is missing, the metric-compatible sans serif keeps the layout.
-    dialogFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    dialogFont.setStyleHint(QFont::SansSerif);
-    dialogFont.setPixelSize(11); // 8 points at 96 dots per inch, whatever the system scale
-    setFont(dialogFont);
+    setFont(ui::formFont(this));
     buildLayout();
     setFixedSize(2 * kMargin + kPanelWidth, 3 * kMargin + kPanelHeight + kButtonHeight);
 }
