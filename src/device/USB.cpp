@@ -22,11 +22,7 @@ device::UsbBackendFactory Factory;
 std::unique_ptr<device::UsbBackend> makeBackend() {
     if (Factory)
         return Factory();
-#ifdef ZOR_HAVE_LIBUSB_BACKEND
     return device::createLibusbBackend();
-#else
-    return nullptr;
-#endif
 }
 
 } // namespace

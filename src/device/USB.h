@@ -38,9 +38,7 @@ using UsbBackendFactory = std::function<std::unique_ptr<UsbBackend>()>;
 // Chooses the backend used by the next OpenUSB; an empty factory restores the default.
 void setUsbBackendFactory(UsbBackendFactory factory);
 
-// The libusb backend (LibusbBackend.cpp), used by the default factory. A build without it
-// (no ZOR_HAVE_LIBUSB_BACKEND) makes OpenUSB fail with STATUS_DRIVER_NAME_FAILED until a factory
-// is set.
+// The libusb backend (LibusbBackend.cpp), used by the default factory.
 std::unique_ptr<UsbBackend> createLibusbBackend();
 
 // Sleeps at least `us` microseconds with the precise monotonic clock (the 1 ms pause).
