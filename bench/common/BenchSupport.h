@@ -2,6 +2,7 @@
 // What the benchmark programs share: best-of timing, a sample result and a project made of them.
 #include "platform/DateTime.h"
 #include "store/MainDataModuleUnit.h"
+#include "store/UpdateGuard.h"
 
 #include <QString>
 #include <chrono>
@@ -45,11 +46,12 @@ inline bool makeProject(const QString& path, int n) {
     TMainDataModule store;
     if (!store.CreateProjectDatabase(path) || !store.OpenProjectDatabase(path))
         return false;
-    store.BeginUpdate();
-    for (int i = 0; i < n; ++i)
-        store.AddResult(sample(i));
-    store.SortResults();
-    store.EndUpdate();
+    {
+        const store::UpdateGuard bracket(store);
+        for (int i = 0; i < n; ++i)
+            store.AddResult(sample(i));
+        store.SortResults();
+    }
     store.SaveChanges();
     store.CloseProjectDatabase();
     return true;

@@ -154,10 +154,11 @@ void BM_Save10k(benchmark::State& state) {
         const QString p = freshCopy(QStringLiteral("save.fdb"));
         TMainDataModule store;
         store.OpenProjectDatabase(p);
-        store.BeginUpdate();
-        for (int i = 0; i < 10000; ++i)
-            store.AddResult(sample(i));
-        store.EndUpdate();
+        {
+            const store::UpdateGuard bracket(store);
+            for (int i = 0; i < 10000; ++i)
+                store.AddResult(sample(i));
+        }
         record("save", timed([&] { store.SaveChanges(); }));
         store.CloseProjectDatabase();
     }
@@ -172,11 +173,10 @@ void merge(const std::string& name, int projectSize) {
     for (int i = 0; i < 10000; ++i)
         download.push_back(sample(i % 2 ? projectSize + i : i)); // odd ones are new
     record(name, timed([&] {
-               store.BeginUpdate();
+               const store::UpdateGuard bracket(store);
                for (const TMsrResult& r : download)
                    store.AddResult(r);
                store.SortResults();
-               store.EndUpdate();
            }));
     store.CancelChanges();
     store.CloseProjectDatabase();

@@ -1,7 +1,6 @@
 #pragma once
 #include "DownloadThread.h"
-
-#include <exception>
+#include "store/UpdateGuard.h"
 
 // The parts of a download that need no window: joining the worker within the time the
 // operator is promised, and merging what it read into a project store.
@@ -29,22 +28,16 @@ DownloadOutcome joinWorker(TDownloadThread& worker, bool stop);
 DownloadOutcome downloadAll(TArrayOfMsrResult& results);
 
 // Offers every result to the store inside one update bracket, then sorts; returns how many
-// were added. EndUpdate runs on every path. Store: BeginUpdate, EndUpdate, AddResult, SortResults.
+// were added. Store: BeginUpdate, EndUpdate, AddResult, SortResults.
 template <class Store> int mergeResults(Store& store, const TArrayOfMsrResult& results) {
-    int added = 0;
     if (results.empty())
         return 0;
-    store.BeginUpdate();
-    try {
-        for (const TMsrResult& r : results)
-            if (store.AddResult(r))
-                ++added;
-        store.SortResults();
-    } catch (...) {
-        store.EndUpdate();
-        throw;
-    }
-    store.EndUpdate();
+    const store::UpdateGuard bracket(store);
+    int added = 0;
+    for (const TMsrResult& r : results)
+        if (store.AddResult(r))
+            ++added;
+    store.SortResults();
     return added;
 }
 

@@ -4,6 +4,7 @@
 #include "ReportPreviewForm.h"
 #include "ResultRowSource.h"
 #include "store/MainDataModuleUnit.h"
+#include "store/UpdateGuard.h"
 
 #include <QApplication>
 #include <QProgressDialog>
@@ -38,22 +39,16 @@ bool prepareWithProgress(QWidget* owner, const MainReport& r, RowSource& rows, i
 }
 
 void run(QWidget* owner, TMainDataModule& store, int32_t loadUnit, ReportMode mode) {
-    store.BeginUpdate();
-    try {
-        MainReport& r = mainReport();
-        applyMode(r, mode);
-        ResultRowSource rows(*store.dsetZOR());
-        PreparedReport prepared;
-        if (prepareWithProgress(owner, r, rows, loadUnit, prepared)) {
-            ReportPreviewForm preview(owner, prepared, r.previewButtons, r.tmpl.printerName);
-            preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
-            preview.exec();
-        }
-    } catch (...) {
-        store.EndUpdate();
-        throw;
+    const store::UpdateGuard bracket(store);
+    MainReport& r = mainReport();
+    applyMode(r, mode);
+    ResultRowSource rows(*store.dsetZOR());
+    PreparedReport prepared;
+    if (prepareWithProgress(owner, r, rows, loadUnit, prepared)) {
+        ReportPreviewForm preview(owner, prepared, r.previewButtons, r.tmpl.printerName);
+        preview.setWindowState(preview.windowState() | Qt::WindowMaximized);
+        preview.exec();
     }
-    store.EndUpdate();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "CachedDataset.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace store {
@@ -36,12 +37,12 @@ void CachedDataset::edit() {
 
 void CachedDataset::setFieldValue(int field, const QVariant& value) {
     edit();
-    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+    if (editing())
         setBufferValue(field, value);
 }
 
 void CachedDataset::post() {
-    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+    if (!editing())
         return;
     commitEditBuffer();
     setState(DataSetState::Browse);
@@ -49,7 +50,7 @@ void CachedDataset::post() {
 }
 
 void CachedDataset::cancel() {
-    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+    if (!editing())
         return;
     dropEditBuffer();
     setState(DataSetState::Browse);

@@ -7,7 +7,8 @@
 // Views (grid model, memos, navigator, report) read it and listen to its signals.
 namespace store {
 
-enum class RowStatus : uint8_t { Unchanged, Modified, Inserted, Deleted, InsertedDeleted };
+enum class RowStatus : uint8_t { Unchanged, Modified, Inserted, Deleted };
+// Insert is never entered: rows are added by the store, not typed in.
 enum class DataSetState { Inactive, Browse, Edit, Insert };
 
 struct FieldDef {
@@ -26,6 +27,7 @@ public:
 
     bool isActive() const { return m_state != DataSetState::Inactive; }
     DataSetState state() const { return m_state; }
+    bool editing() const { return m_state == DataSetState::Edit; } // an edit not yet posted
     virtual int recordCount() const = 0;         // visible rows (deleted rows are hidden)
     int currentRow() const { return m_current; } // -1 when there is no row
     bool updatesPending() const { return m_pending; }
@@ -66,7 +68,7 @@ signals:
     void stateChanged();             // browse/edit/insert/inactive changed
 
 protected:
-    // Row storage lives in the concrete dataset.
+    // Row storage lives in CachedRows.
     virtual RowStatus statusAt(int row) const = 0;
     virtual void beginEditBuffer() = 0;
     virtual void setBufferValue(int field, const QVariant& value) = 0;
@@ -74,12 +76,14 @@ protected:
     virtual void dropEditBuffer() = 0;
     virtual void removeRow(int row) = 0; // pending deletion of a visible row
 
+    // The fields below are written here only; the row storage sets them through these.
     void setState(DataSetState s);
     void setPending(bool p) { m_pending = p; }
-    void setCurrentSilently(int row) { m_current = row; }
+    void setCurrent(int row) { m_current = row; } // tells no view: notifyCurrent does
     void notifyReset();
     void notifyCurrent();
 
+private:
     DataSetState m_state = DataSetState::Inactive;
     int m_current = -1;
     bool m_pending = false;

@@ -9,8 +9,6 @@ namespace {
 const char* const kSelect = "SELECT * FROM DESC_TABLE";
 const char* const kUpdate = "UPDATE DESC_TABLE SET DESC_TABLE_PK = ?, DEVICE_NAME = ?, "
                             "DEVICE_DATA_VERSION = ?, PROJECT_DESC = ? WHERE DESC_TABLE_PK = ?";
-const char* const kInsert = "INSERT INTO DESC_TABLE (DESC_TABLE_PK, DEVICE_NAME, "
-                            "DEVICE_DATA_VERSION, PROJECT_DESC) VALUES (?, ?, ?, ?)";
 const char* const kDelete = "DELETE FROM DESC_TABLE WHERE DESC_TABLE_PK = ?";
 const char* const kRefresh = "SELECT * FROM DESC_TABLE WHERE DESC_TABLE_PK = ?";
 
@@ -91,28 +89,19 @@ QString DescriptionDataSet::text(int row, int field) const {
 }
 
 void DescriptionDataSet::open(ProjectConnection* db) {
-    m_db = db;
-    clearRows();
     fb::Transaction& tra = db->transaction();
     fb::Statement s(tra, kSelect);
     s.openCursor();
-    while (s.fetch())
-        m_rows.push_back(Entry{readRow(s, tra), nullptr, RowStatus::Unchanged});
-    rebuildView();
-    m_current = m_rows.empty() ? -1 : 0;
-    setState(DataSetState::Browse);
-    notifyReset();
-}
-
-void DescriptionDataSet::close() {
-    clearRows();
-    m_db = nullptr;
-    setState(DataSetState::Inactive);
-    notifyReset();
+    loadRows(db, [&](DescriptionRow& row) {
+        if (!s.fetch())
+            return false;
+        row = readRow(s, tra);
+        return true;
+    });
 }
 
 void DescriptionDataSet::setBufferValue(int field, const QVariant& value) {
-    DescriptionRow& r = *m_buffer;
+    DescriptionRow& r = editBuffer();
     r.setNull(field, value.isNull());
     switch (field) {
     case DEVICE_NAME:
@@ -130,51 +119,34 @@ void DescriptionDataSet::setBufferValue(int field, const QVariant& value) {
     }
 }
 
+// The description rows are the file's own: they are edited or deleted, never added here.
 void DescriptionDataSet::sendChanges() {
     post();
-    fb::Transaction& tra = m_db->transaction();
-    std::vector<std::pair<size_t, DescriptionRow>>& refreshed = m_sent;
-    refreshed.clear();
-    {
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            const Entry& e = m_rows[i];
-            const int32_t oldPk = e.original ? e.original->pk : e.row.pk;
-            if (e.status == RowStatus::Deleted) {
+    fb::Transaction& tra = connection()->transaction();
+    forEachChange(
+        [&](size_t, RowStatus status, const DescriptionRow& row, const DescriptionRow& lastRead) {
+            if (status == RowStatus::Deleted) {
                 fb::Statement del(tra, kDelete);
-                del.setInt(0, oldPk);
+                del.setInt(0, lastRead.pk);
                 del.execute();
-            } else if (e.status == RowStatus::Modified || e.status == RowStatus::Inserted) {
-                const bool insert = e.status == RowStatus::Inserted;
-                fb::Statement s(tra, insert ? kInsert : kUpdate);
-                bindRow(s, e.row);
-                if (!insert)
-                    s.setInt(4, oldPk);
+            } else {
+                fb::Statement s(tra, kUpdate);
+                bindRow(s, row);
+                s.setInt(4, lastRead.pk);
                 s.execute();
-                refreshed.emplace_back(i, e.row);
             }
-        }
-    }
-}
-
-void DescriptionDataSet::acceptSent() {
-    acceptApplied(m_sent);
-    m_sent.clear();
-}
-
-void DescriptionDataSet::cancelUpdates() {
-    revertAll();
-    notifyReset();
+        });
 }
 
 void DescriptionDataSet::refreshCurrent() {
     post();
-    if (m_current >= 0) {
-        fb::Transaction& tra = m_db->transaction();
+    if (currentRow() >= 0) {
+        fb::Transaction& tra = connection()->transaction();
         fb::Statement s(tra, kRefresh);
-        s.setInt(0, entryAt(m_current).row.pk);
+        s.setInt(0, storedRow(currentRow()).pk);
         s.openCursor();
         if (s.fetch())
-            entryAt(m_current).row = readRow(s, tra);
+            replaceStored(currentRow(), readRow(s, tra));
         s.closeCursor();
     }
     notifyReset();

@@ -44,17 +44,10 @@ private:
     friend class ::TMainDataModule;
 
     void open(ProjectConnection* db);
-    void close();
     // Sends every pending change inside the open transaction; memory changes only on accept.
     void sendChanges();
-    void acceptSent();
-    void forgetSent() { m_sent.clear(); }
-    void cancelUpdates();
     void refreshCurrent();
     void setBufferValue(int field, const QVariant& value) override;
-
-    ProjectConnection* m_db = nullptr;
-    std::vector<std::pair<size_t, DescriptionRow>> m_sent; // rows as the file gave them back
 };
 
 } // namespace store

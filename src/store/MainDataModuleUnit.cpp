@@ -3,6 +3,7 @@
 #include "DescriptionDataSet.h"
 #include "ProjectConnection.h"
 #include "ResultDataSet.h"
+#include "UpdateGuard.h"
 #include "platform/Error.h"
 
 #include <QFile>
@@ -113,65 +114,50 @@ void TMainDataModule::PostEdits() {
 }
 
 void TMainDataModule::SaveChanges() {
-    BeginUpdate();
+    const UpdateGuard bracket(*this);
+    const bool results = m_results->updatesPending();
+    const bool description = m_description->updatesPending();
+    fb::Transaction* tra = results || description ? &m_db->transaction() : nullptr;
     try {
-        const bool results = m_results->updatesPending();
-        const bool description = m_description->updatesPending();
-        fb::Transaction* tra = results || description ? &m_db->transaction() : nullptr;
-        try {
-            if (results)
-                m_results->sendChanges();
-            if (description)
-                m_description->sendChanges();
-            if (tra)
-                tra->commitRetaining();
-        } catch (...) {
-            // A save happens whole or not at all: the file is as before, every change pending.
-            m_results->forgetSent();
-            m_description->forgetSent();
-            if (tra)
-                tra->rollbackRetaining();
-            throw;
-        }
-        if (results) {
-            m_results->acceptSent();
-            m_results->refreshCurrent();
-        }
-        if (description) {
-            m_description->acceptSent();
-            m_description->refreshCurrent();
-        }
+        if (results)
+            m_results->sendChanges();
+        if (description)
+            m_description->sendChanges();
+        if (tra)
+            tra->commitRetaining();
     } catch (...) {
-        EndUpdate();
+        // A save happens whole or not at all: the file is as before, every change pending.
+        m_results->forgetSent();
+        m_description->forgetSent();
+        if (tra)
+            tra->rollbackRetaining();
         throw;
     }
-    EndUpdate();
+    if (results) {
+        m_results->acceptSent();
+        m_results->refreshCurrent();
+    }
+    if (description) {
+        m_description->acceptSent();
+        m_description->refreshCurrent();
+    }
 }
 
 void TMainDataModule::CancelChanges() {
-    BeginUpdate();
-    try {
-        if (m_results->updatesPending()) {
-            m_results->cancelUpdates();
-            m_results->refreshCurrent();
-        }
-        if (m_description->updatesPending()) {
-            m_description->cancelUpdates();
-            m_description->refreshCurrent();
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    const UpdateGuard bracket(*this);
+    if (m_results->updatesPending()) {
+        m_results->cancelUpdates();
+        m_results->refreshCurrent();
     }
-    EndUpdate();
+    if (m_description->updatesPending()) {
+        m_description->cancelUpdates();
+        m_description->refreshCurrent();
+    }
 }
 
 bool TMainDataModule::ProjectModified() const {
-    auto editing = [](const CachedDataset& d) {
-        return d.state() == DataSetState::Edit || d.state() == DataSetState::Insert;
-    };
     return m_description->updatesPending() || m_results->updatesPending() ||
-           editing(*m_description) || editing(*m_results);
+           m_description->editing() || m_results->editing();
 }
 
 bool TMainDataModule::ProjectActive() const {
@@ -183,9 +169,8 @@ bool TMainDataModule::ResultsEmpty() const {
 }
 
 void TMainDataModule::DeleteAllResults() {
-    BeginUpdate();
+    const UpdateGuard bracket(*this);
     m_results->deleteAll();
-    EndUpdate();
 }
 
 void TMainDataModule::BeginUpdate() {

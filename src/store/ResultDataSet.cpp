@@ -23,8 +23,7 @@ const char* const kUpdate =
     "MSR_NUMBER = ?, OBJECT_NAME = ?, LOAD = ?, RATED_LOAD = ?, MSR_COMMENT = ? "
     "WHERE MSR_RESULT_TABLE_PK = ?";
 const char* const kDelete = "DELETE FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ?";
-const char* const kRefresh = "SELECT * FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ? "
-                             "ORDER BY MSR_DATE, MSR_NUMBER DESC";
+const char* const kRefresh = "SELECT * FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ?";
 
 const FieldDef kFields[ResultFieldCount] = {
     {"MSR_DATE", QStringLiteral("Дата"), 12, Qt::AlignLeft, true, true},
@@ -90,7 +89,7 @@ void ResultDataSet::loadComment(const ResultRow& row) const {
     if (row.commentLoaded)
         return;
     auto& r = const_cast<ResultRow&>(row);
-    r.comment = m_db->transaction().readBlob(row.commentId);
+    r.comment = connection()->transaction().readBlob(row.commentId);
     r.commentLoaded = true;
 }
 
@@ -187,44 +186,30 @@ QByteArray ResultDataSet::storableObjectName(const QByteArray& name) {
 // ---- reading ---------------------------------------------------------------------------------
 
 void ResultDataSet::open(ProjectConnection* db) {
-    m_db = db;
-    clearRows();
     fb::Statement s(db->transaction(), kSelect);
     const Columns cols(s);
     QHash<QByteArray, QByteArray> names; // equal names share one buffer
     s.openCursor();
-    while (s.fetch()) {
-        Entry e;
-        e.row = cols.read(s);
-        auto it = names.find(e.row.name);
+    loadRows(db, [&](ResultRow& row) {
+        if (!s.fetch())
+            return false;
+        row = cols.read(s);
+        auto it = names.find(row.name);
         if (it == names.end())
-            it = names.insert(e.row.name, e.row.name);
-        e.row.name = it.value();
-        m_rows.push_back(std::move(e));
-    }
-    rebuildView();
-    m_current = m_rows.empty() ? -1 : 0;
-    forgetOrder();
-    setState(DataSetState::Browse);
-    notifyReset();
-}
-
-void ResultDataSet::close() {
-    clearRows();
-    forgetOrder();
-    m_db = nullptr;
-    setState(DataSetState::Inactive);
-    notifyReset();
+            it = names.insert(row.name, row.name);
+        row.name = it.value();
+        return true;
+    });
 }
 
 void ResultDataSet::refreshCurrent() {
     post();
-    if (m_current >= 0) {
-        fb::Statement s(m_db->transaction(), kRefresh);
-        s.setInt(0, entryAt(m_current).row.pk);
+    if (currentRow() >= 0) {
+        fb::Statement s(connection()->transaction(), kRefresh);
+        s.setInt(0, storedRow(currentRow()).pk);
         s.openCursor();
         if (s.fetch())
-            entryAt(m_current).row = Columns(s).read(s);
+            replaceStored(currentRow(), Columns(s).read(s));
         s.closeCursor();
     }
     notifyReset();
@@ -237,7 +222,7 @@ void ResultDataSet::prepareForEdit(ResultRow& row) {
 }
 
 void ResultDataSet::setBufferValue(int field, const QVariant& value) {
-    ResultRow& r = *m_buffer;
+    ResultRow& r = editBuffer();
     r.setNull(field, value.isNull());
     switch (field) {
     case MSR_DATE:
@@ -270,40 +255,14 @@ void ResultDataSet::setBufferValue(int field, const QVariant& value) {
 
 void ResultDataSet::commitEditBuffer() {
     // A posted date or number moves the row in the duplicate index.
-    const bool keyMoved = keyOf(*m_buffer) != keyOf(entryAt(m_current).row);
+    const bool keyMoved = keyOf(editBuffer()) != keyOf(storedRow(currentRow()));
     CachedRows::commitEditBuffer();
     if (keyMoved)
         forgetOrder();
 }
 
-void ResultDataSet::removeRow(int row) {
-    CachedRows::removeRow(row);
-    forgetOrder();
-}
-
 void ResultDataSet::deleteAll() {
-    post();
-    Rows kept;
-    for (Entry& e : m_rows) {
-        if (e.status == RowStatus::Inserted)
-            continue;
-        e.status = RowStatus::Deleted;
-        kept.push_back(std::move(e));
-    }
-    m_rows = std::move(kept);
-    rebuildView();
-    recomputePending();
-    m_current = -1;
-    forgetOrder();
-    notifyReset();
-    notifyCurrent();
-}
-
-void ResultDataSet::cancelUpdates() {
-    revertAll();
-    forgetOrder();
-    notifyReset();
-    notifyCurrent();
+    markAllDeleted();
 }
 
 // ---- saving ----------------------------------------------------------------------------------
@@ -329,54 +288,41 @@ void bindRow(fb::Statement& s, const ResultRow& r) {
 
 void ResultDataSet::sendChanges() {
     post();
+    fb::Transaction& tra = connection()->transaction();
     std::unique_ptr<fb::Statement> ins, upd, del;
-    fb::Transaction& tra = m_db->transaction();
-    std::vector<std::pair<size_t, ResultRow>>& refreshed = m_sent;
-    refreshed.clear();
-    {
-        for (size_t i = 0; i < m_rows.size(); ++i) {
-            const Entry& e = m_rows[i];
-            const int32_t oldPk = e.original ? e.original->pk : e.row.pk;
-            fb::Statement* s = nullptr;
-            switch (e.status) {
-            case RowStatus::Unchanged:
-            case RowStatus::InsertedDeleted:
-                continue;
-            case RowStatus::Deleted:
+    forgetSent();
+    forEachChange(
+        [&](size_t index, RowStatus status, const ResultRow& row, const ResultRow& lastRead) {
+            if (status == RowStatus::Deleted) {
                 if (!del)
                     del = std::make_unique<fb::Statement>(tra, kDelete);
-                del->setInt(0, oldPk);
+                del->setInt(0, lastRead.pk);
                 del->execute();
-                continue;
-            case RowStatus::Inserted:
+                return;
+            }
+            fb::Statement* s = nullptr;
+            if (status == RowStatus::Inserted) {
                 if (!ins)
                     ins = std::make_unique<fb::Statement>(tra, QByteArray(kInsert) + kReturning);
                 s = ins.get();
-                break;
-            case RowStatus::Modified:
+            } else {
                 if (!upd)
                     upd = std::make_unique<fb::Statement>(tra, QByteArray(kUpdate) + kReturning);
                 s = upd.get();
-                s->setInt(8, oldPk);
-                break;
+                s->setInt(8, lastRead.pk);
             }
-            loadComment(e.row);
-            bindRow(*s, e.row);
+            loadComment(row);
+            bindRow(*s, row);
             s->execute();
-            if (!s->isNull(0)) { // the file gave the row back: its values replace ours
-                ResultRow back = Columns(*s).read(*s);
-                back.comment = e.row.comment;
-                back.commentLoaded = true;
-                refreshed.emplace_back(i, std::move(back));
-            }
-        }
-    }
-}
-
-void ResultDataSet::acceptSent() {
-    acceptApplied(m_sent);
-    m_sent.clear();
-    forgetOrder();
+            // The file gives the row back as it stored it, and its values replace ours; an update
+            // that found no row (another writer removed it) gives nothing back.
+            if (s->isNull(0))
+                return;
+            ResultRow back = Columns(*s).read(*s);
+            back.comment = row.comment;
+            back.commentLoaded = true;
+            noteSent(index, std::move(back));
+        });
 }
 
 // ---- order and duplicates ---------------------------------------------------------------------
@@ -406,35 +352,27 @@ void ResultDataSet::forgetOrder() {
 void ResultDataSet::learnOrder() {
     const int count = recordCount();
     int sorted = count > 0 ? 1 : 0;
-    while (sorted < count && !before(entryAt(sorted).row, entryAt(sorted - 1).row))
+    while (sorted < count && !before(storedRow(sorted), storedRow(sorted - 1)))
         ++sorted;
     m_sortedCount = sorted;
     m_tail.clear();
     for (int i = sorted; i < count; ++i)
-        m_tail.emplace(keyOf(entryAt(i).row), i);
+        m_tail.emplace(keyOf(storedRow(i)), i);
     m_orderKnown = true;
 }
 
 void ResultDataSet::sort() {
     post();
-    const int32_t currentPk = m_current >= 0 ? entryAt(m_current).row.pk : 0;
-    const bool hadCurrent = m_current >= 0;
-    auto less = [](const Entry& a, const Entry& b) { return before(a.row, b.row); };
-    // Rows are mostly in order already (as read, plus newly added ones at the end): sort the
-    // unordered tail and merge it in, so the cost follows the additions, not the project size.
-    const auto tail = std::is_sorted_until(m_rows.begin(), m_rows.end(), less);
-    if (tail != m_rows.end()) {
-        std::stable_sort(tail, m_rows.end(), less);
-        const auto from = std::upper_bound(m_rows.begin(), tail, *tail, less);
-        std::inplace_merge(from, tail, m_rows.end(), less);
-    }
-    rebuildView();
-    m_current = recordCount() > 0 ? 0 : -1;
+    const bool hadCurrent = currentRow() >= 0;
+    const int32_t currentPk = hadCurrent ? storedRow(currentRow()).pk : 0;
+    sortRows(before);
+    int current = recordCount() > 0 ? 0 : -1;
     for (int i = recordCount() - 1; hadCurrent && i >= 0; --i)
-        if (entryAt(i).row.pk == currentPk) {
-            m_current = i;
+        if (storedRow(i).pk == currentPk) {
+            current = i;
             break;
         }
+    setCurrent(current);
     m_sortedCount = recordCount();
     m_tail.clear();
     m_orderKnown = true;
@@ -458,19 +396,19 @@ bool ResultDataSet::exists(const TMsrResult& r) {
         int lo = 0, hi = m_sortedCount; // first ordered row not before the probe
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            if (before(entryAt(mid).row, probe))
+            if (before(storedRow(mid), probe))
                 lo = mid + 1;
             else
                 hi = mid;
         }
-        if (lo < m_sortedCount && keyOf(entryAt(lo).row) == keyOf(probe)) {
+        if (lo < m_sortedCount && keyOf(storedRow(lo)) == keyOf(probe)) {
             found = lo;
         } else if (const auto it = m_tail.find(keyOf(probe)); it != m_tail.end()) {
             found = it->second;
         }
     }
     // As a walk over the rows would leave it: the match, or the last row.
-    m_current = found >= 0 ? found : recordCount() - 1;
+    setCurrent(found >= 0 ? found : recordCount() - 1);
     notifyCurrent();
     return found >= 0;
 }
@@ -479,24 +417,17 @@ bool ResultDataSet::add(const TMsrResult& r) {
     if (exists(r))
         return false;
     post();
-    Entry e;
-    e.status = RowStatus::Inserted;
-    ResultRow& row = e.row;
-    row.pk = m_db->nextGeneratorValue("MSR_RESULT_TABLE_GEN");
+    ResultRow row;
+    row.pk = connection()->nextGeneratorValue("MSR_RESULT_TABLE_GEN");
     row.date = row.time = r.MsrDateTime;
     row.number = static_cast<int32_t>(r.MsrNumber);
     row.name = storableObjectName(r.ObjectName);
     row.load = r.Load;
     row.rated = r.RatedLoad;
     row.setNull(MSR_COMMENT, true);
-    m_rows.push_back(std::move(e));
-    m_view.push_back(static_cast<int>(m_rows.size() - 1));
-    m_current = recordCount() - 1;
     if (m_orderKnown)
-        m_tail.emplace(keyOf(m_rows.back().row), m_current);
-    setPending(true);
-    notifyReset();
-    notifyCurrent();
+        m_tail.emplace(keyOf(row), recordCount()); // the visible row it is about to be
+    appendInserted(std::move(row));
     return true;
 }
 

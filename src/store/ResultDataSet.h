@@ -64,12 +64,8 @@ private:
     friend class ::TMainDataModule;
 
     void open(ProjectConnection* db);
-    void close();
     // Sends every pending change inside the open transaction; memory changes only on accept.
     void sendChanges();
-    void acceptSent();
-    void forgetSent() { m_sent.clear(); }
-    void cancelUpdates();
     void refreshCurrent();
     void deleteAll();
     void sort();
@@ -79,7 +75,7 @@ private:
     void prepareForEdit(ResultRow& row) override;
     void commitEditBuffer() override;
     void setBufferValue(int field, const QVariant& value) override;
-    void removeRow(int row) override;
+    void rowsRebuilt() override { forgetOrder(); }
     void loadComment(const ResultRow& row) const;
 
     struct Key {
@@ -98,8 +94,6 @@ private:
     };
     static Key keyOf(const ResultRow& row);
 
-    ProjectConnection* m_db = nullptr;
-    std::vector<std::pair<size_t, ResultRow>> m_sent; // rows as the file gave them back
     int32_t m_loadUnit = 0;
     static bool before(const ResultRow& a, const ResultRow& b);
     void forgetOrder();

@@ -1,6 +1,7 @@
 #pragma once
 #include "platform/DateTime.h"
 #include "store/MainDataModuleUnit.h"
+#include "store/UpdateGuard.h"
 
 #include "common/ZorToolRun.h"
 #include <QFile>
@@ -31,11 +32,12 @@ public:
         const QString p = path(name);
         EXPECT_TRUE(store.CreateProjectDatabase(p)) << store.lastFailureReason().toStdString();
         EXPECT_TRUE(store.OpenProjectDatabase(p)) << store.lastFailureReason().toStdString();
-        store.BeginUpdate();
-        for (const TMsrResult& r : results)
-            store.AddResult(r);
-        store.SortResults();
-        store.EndUpdate();
+        {
+            const store::UpdateGuard bracket(store);
+            for (const TMsrResult& r : results)
+                store.AddResult(r);
+            store.SortResults();
+        }
         store.SaveChanges();
         return p;
     }

@@ -1,6 +1,7 @@
 #include "StoreFixture.h"
 
 #include "store/DescriptionDataSet.h"
+#include "store/UpdateGuard.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -267,6 +268,25 @@ TEST_F(StoreFixture, UpdateBracketNestsAndRedrawsOnce) {
     store.EndUpdate(); // unmatched: changes nothing
     EXPECT_TRUE(store.ControlsEnabled());
     EXPECT_EQ(resets.count(), 1);
+}
+
+// The guard closes the bracket on every way out of its scope, an error included.
+TEST_F(StoreFixture, UpdateGuardClosesTheBracketOnAnError) {
+    openNewProject();
+    QSignalSpy resets(&results(), &CachedDataset::dataReset);
+    try {
+        const UpdateGuard outer(store);
+        {
+            const UpdateGuard inner(store);
+            store.AddResult(result(kMay1, 1));
+        }
+        EXPECT_FALSE(store.ControlsEnabled()) << "the outer bracket is still open";
+        EXPECT_EQ(resets.count(), 0);
+        throw zor::Error(QStringLiteral("failed half-way"));
+    } catch (const zor::Error&) {
+    }
+    EXPECT_TRUE(store.ControlsEnabled());
+    EXPECT_EQ(resets.count(), 1) << "the views redraw once, when the bracket closes";
 }
 
 // Saving and cancelling run inside the update bracket: views hear of the new state, the rows and
