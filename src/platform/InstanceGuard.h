@@ -25,7 +25,6 @@ public:
     // Closes the handle.
     void release();
 
-    bool isHeld() const { return m_holdersFd >= 0; }
     QString errorString() const { return m_error; }
 
     // The folder that holds the lock files; empty (with errorString set) when none is usable.

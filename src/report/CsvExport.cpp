@@ -1,5 +1,6 @@
 #include "CsvExport.h"
 
+#include "ReportLog.h"
 #include "platform/Cp1251.h"
 #include "platform/Error.h"
 
@@ -79,6 +80,7 @@ QString csvFileName(const QString& chosen) {
 }
 
 void writeCsv(const PreparedReport& report, const QString& fileName) {
+    const LogTimer t;
     const QByteArray bytes = csvBytes(report);
     // Written beside the target and renamed over it: a full disk leaves any old file whole.
     // Unbuffered, so a short write fails here instead of in a flush that commit() ignores.
@@ -87,6 +89,7 @@ void writeCsv(const PreparedReport& report, const QString& fileName) {
         file.write(bytes) != bytes.size() || !file.commit())
         throw zor::Error(QStringLiteral("Cannot create file \"%1\". %2")
                              .arg(QFileInfo(fileName).absoluteFilePath(), file.errorString()));
+    qCDebug(lcReport) << "CSV written:" << fileName << bytes.size() << "bytes in" << t.ms() << "ms";
 }
 
 } // namespace report

@@ -15,6 +15,10 @@ double pixelsPerUnit(const QPaintDevice& device) {
     return device.logicalDpiX() / kUnitsPerInch;
 }
 
+QPageLayout paperLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+}
+
 namespace {
 
 void drawLine(QPainter& p, const LineItem& l, double top, double s) {

@@ -1,6 +1,8 @@
 #pragma once
 #include "PreparedReport.h"
 
+#include <QPageLayout>
+
 class QPainter;
 class QPaintDevice;
 
@@ -13,5 +15,9 @@ void renderPage(QPainter& painter, const PreparedReport& report, int page, doubl
 
 // Device pixels per report unit for a device's resolution.
 double pixelsPerUnit(const QPaintDevice& device);
+
+// The paper of the printer and the PDF file: A4 portrait with no margins, since positions are
+// measured from the paper's edges (kPageWidth x kPageHeight report units).
+QPageLayout paperLayout();
 
 } // namespace report

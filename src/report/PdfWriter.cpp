@@ -1,17 +1,19 @@
 #include "PdfWriter.h"
 
 #include "PageRenderer.h"
+#include "ReportLog.h"
 #include "platform/Error.h"
+#include "platform/Product.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
 
 namespace report {
 
 void writePdf(const PreparedReport& report, const QString& fileName) {
+    const LogTimer t;
     // QPdfWriter does not report an unwritable file: try it first for a clear message.
     QFile probe(fileName);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -21,9 +23,8 @@ void writePdf(const PreparedReport& report, const QString& fileName) {
 
     QPdfWriter writer(fileName);
     writer.setResolution(600);
-    writer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    writer.setCreator(QStringLiteral("ЗОР-1.0"));
+    writer.setPageLayout(paperLayout());
+    writer.setCreator(platform::appTitle());
     QPainter painter(&writer);
     const double s = pixelsPerUnit(writer);
     for (int i = 0; i < int(report.pages.size()); ++i) {
@@ -32,6 +33,8 @@ void writePdf(const PreparedReport& report, const QString& fileName) {
         renderPage(painter, report, i, s);
     }
     painter.end();
+    qCDebug(lcReport) << "PDF written:" << fileName << report.pages.size() << "pages in" << t.ms()
+                      << "ms";
 }
 
 } // namespace report

@@ -1,5 +1,6 @@
 #pragma once
 #include "ReportTemplate.h"
+#include "ReportUnits.h"
 
 #include <QDateTime>
 #include <QString>
@@ -27,8 +28,8 @@ struct PreparedPage {
 };
 
 struct PreparedReport {
-    double pageWidth = 758;
-    double pageHeight = 1071;
+    double pageWidth = kPageWidth;
+    double pageHeight = kPageHeight;
     std::vector<Band> bands; // the template's bands as they were for this run
     std::vector<FontSpec> fonts;
     std::vector<PreparedPage> pages;

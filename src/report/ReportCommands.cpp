@@ -1,8 +1,10 @@
 #include "ReportCommands.h"
 
 #include "MeasurementReport.h"
+#include "ReportLog.h"
 #include "ReportPreviewForm.h"
 #include "ResultRowSource.h"
+#include "platform/Product.h"
 #include "store/MainDataModuleUnit.h"
 #include "store/UpdateGuard.h"
 
@@ -23,7 +25,7 @@ bool prepareWithProgress(QWidget* owner, const MainReport& r, RowSource& rows, i
                          PreparedReport& out) {
     QProgressDialog progress(QStringLiteral("Построение отчёта"), QStringLiteral("Отмена"), 0, 0,
                              owner);
-    progress.setWindowTitle(QStringLiteral("ЗОР-1.0"));
+    progress.setWindowTitle(platform::appTitle());
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     return prepareReport(
@@ -43,6 +45,8 @@ void run(QWidget* owner, TMainDataModule& store, int32_t loadUnit, ReportMode mo
     MainReport& r = mainReport();
     applyMode(r, mode);
     ResultRowSource rows(*store.dsetZOR());
+    qCDebug(lcReport) << (mode == ReportMode::Print ? "report for printing" : "report for export")
+                      << "over" << rows.rowCount() << "results";
     PreparedReport prepared;
     if (prepareWithProgress(owner, r, rows, loadUnit, prepared)) {
         ReportPreviewForm preview(owner, prepared, r.previewButtons, r.tmpl.printerName);

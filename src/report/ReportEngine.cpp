@@ -1,5 +1,6 @@
 #include "ReportEngine.h"
 
+#include "ReportLog.h"
 #include "platform/Error.h"
 
 #include <QLocale>
@@ -110,6 +111,14 @@ bool ReportEngine::finishPage() {
 }
 
 bool ReportEngine::prepare(PreparedReport& out) {
+    const LogTimer t;
+    const bool done = build(out);
+    qCDebug(lcReport) << (done ? "prepared" : "cancelled after") << out.pages.size() << "pages of"
+                      << (m_data.band ? m_rows.rowCount() : 0) << "rows in" << t.ms() << "ms";
+    return done;
+}
+
+bool ReportEngine::build(PreparedReport& out) {
     m_out = &out;
     out = PreparedReport{};
     out.bands = m_template.bands;

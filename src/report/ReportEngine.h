@@ -39,6 +39,7 @@ private:
         std::vector<CompiledCell> cells;
     };
 
+    bool build(PreparedReport& out);
     CompiledBand compile(BandType type);
     void placeBand(const CompiledBand& b, int row);
     void startPage(bool firstPage);

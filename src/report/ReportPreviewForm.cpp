@@ -5,6 +5,7 @@
 #include "PageRenderer.h"
 #include "PdfWriter.h"
 #include "PreviewPageView.h"
+#include "ReportLog.h"
 #include "platform/Error.h"
 #include "ui/MessageSeam.h"
 
@@ -133,7 +134,7 @@ void ReportPreviewForm::applyZoom() {
         s = std::min((area.width() - 8) / m_report.pageWidth,
                      (area.height() - 8) / m_report.pageHeight);
     else
-        s = m_zoom->currentData().toInt() / 100.0 * logicalDpiX() / 91.6256;
+        s = m_zoom->currentData().toInt() / 100.0 * pixelsPerUnit(*this);
     m_view->setScale(std::max(0.1, s));
 }
 
@@ -180,8 +181,7 @@ void ReportPreviewForm::printReport() {
 
 void ReportPreviewForm::printTo(QPrinter& printer) {
     printer.setFullPage(true); // positions are measured from the paper's edges
-    printer.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    printer.setPageLayout(paperLayout());
     const int from = printer.fromPage() > 0 ? printer.fromPage() - 1 : 0;
     const int to = printer.toPage() > 0 ? std::min(printer.toPage(), pageCount()) : pageCount();
     QPainter painter;
@@ -189,6 +189,7 @@ void ReportPreviewForm::printTo(QPrinter& printer) {
         ui::showError(this, QStringLiteral("Не удалось начать печать."));
         return;
     }
+    const LogTimer t;
     const double s = pixelsPerUnit(printer);
     for (int i = from; i < to; ++i) {
         if (i > from)
@@ -196,6 +197,8 @@ void ReportPreviewForm::printTo(QPrinter& printer) {
         renderPage(painter, m_report, i, s);
     }
     painter.end();
+    qCDebug(lcReport) << "printed pages" << from + 1 << "to" << to << "on" << printer.printerName()
+                      << "in" << t.ms() << "ms";
 }
 
 } // namespace report

@@ -57,7 +57,8 @@ LineItem vline(const char* name, double x, double y, double length) {
 }
 
 Band masterHeader() {
-    Band b{QStringLiteral("MasterHeader"), BandType::MasterHeader, 56, 758, true, true, {}, {}};
+    Band b{
+        QStringLiteral("MasterHeader"), BandType::MasterHeader, 56, kPageWidth, true, true, {}, {}};
     TextCell title = cell("Memo14", 56, 8, 80, 20, QStringLiteral("ЗОР"));
     title.font.points = 14;
     title.font.bold = true;
@@ -78,7 +79,7 @@ Band masterHeader() {
 }
 
 Band masterData() {
-    Band b{QStringLiteral("MasterData"), BandType::MasterData, 20, 758, true, false, {}, {}};
+    Band b{QStringLiteral("MasterData"), BandType::MasterData, 20, kPageWidth, true, false, {}, {}};
     auto field = [](const char* name) {
         return QStringLiteral("[MainDataModule.dsetZOR.\"%1\"]").arg(QLatin1String(name));
     };
@@ -94,7 +95,7 @@ Band masterData() {
 }
 
 Band pageFooter() {
-    Band b{QStringLiteral("PageFooter"), BandType::PageFooter, 24, 758, true, false, {}, {}};
+    Band b{QStringLiteral("PageFooter"), BandType::PageFooter, 24, kPageWidth, true, false, {}, {}};
     b.cells = {
         cell("Memo5", 60, 4, 216, 20, QStringLiteral("[DATE]  [TIME]")),
         cell("Memo24", 329, 4, 180, 20, QStringLiteral("Страница [PAGE#]"), CellAlign::Center)};

@@ -1,4 +1,6 @@
 #pragma once
+#include "ReportUnits.h"
+
 #include <QString>
 #include <vector>
 
@@ -36,7 +38,7 @@ struct Band {
     QString name;
     BandType type = BandType::MasterData;
     double height = 0;
-    double width = 758;
+    double width = kPageWidth;
     bool visible = true;
     bool repeatHeader = false;
     std::vector<TextCell> cells;

@@ -5,8 +5,9 @@ namespace report {
 
 constexpr double kUnitsPerInch = 18600.0 / 203.0;
 constexpr double kPointsPerInch = 72.0;
-constexpr double kPageWidth = 758;   // A4
-constexpr double kPageHeight = 1071; // A4
+// An A4 page, rounded to whole units: paperLayout() is the same paper for the printer and PDF.
+constexpr double kPageWidth = 758;
+constexpr double kPageHeight = 1071;
 
 inline constexpr double pointsToUnits(double points) {
     return points * kUnitsPerInch / kPointsPerInch;

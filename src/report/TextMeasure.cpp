@@ -57,10 +57,6 @@ double TextMeasure::lineHeight(const FontSpec& font) {
     return metricsFor(font).metrics->height() / kMeasureScale + kLineSpacing;
 }
 
-double TextMeasure::textWidth(const FontSpec& font, const QString& text) {
-    return metricsFor(font).metrics->horizontalAdvance(text) / kMeasureScale;
-}
-
 // Sum of single-character advances with a margin for kerning: a cheap yes for most cells.
 bool TextMeasure::surelyFits(Metrics& m, const QString& text, double width) {
     double sum = 0;

@@ -17,7 +17,6 @@ QFont reportFont(const FontSpec& spec, double pixelsPerUnit);
 class TextMeasure {
 public:
     double lineHeight(const FontSpec& font); // font height plus the line spacing
-    double textWidth(const FontSpec& font, const QString& text);
     // Breaks at spaces where the text is wider than `width`; trailing blanks never wrap.
     QStringList breakLines(const FontSpec& font, const QString& text, double width);
 

@@ -1,17 +1,12 @@
 #include "DescriptionDataSet.h"
 
 #include "ProjectConnection.h"
+#include "TableSql.h"
 #include "platform/Cp1251.h"
 
 namespace store {
 
 namespace {
-const char* const kSelect = "SELECT * FROM DESC_TABLE";
-const char* const kUpdate = "UPDATE DESC_TABLE SET DESC_TABLE_PK = ?, DEVICE_NAME = ?, "
-                            "DEVICE_DATA_VERSION = ?, PROJECT_DESC = ? WHERE DESC_TABLE_PK = ?";
-const char* const kDelete = "DELETE FROM DESC_TABLE WHERE DESC_TABLE_PK = ?";
-const char* const kRefresh = "SELECT * FROM DESC_TABLE WHERE DESC_TABLE_PK = ?";
-
 const FieldDef kFields[DescriptionFieldCount] = {
     {"DEVICE_NAME", QStringLiteral("DEVICE_NAME"), 32, Qt::AlignLeft, false, false},
     {"DEVICE_DATA_VERSION", QStringLiteral("DEVICE_DATA_VERSION"), 10, Qt::AlignRight, false,
@@ -19,6 +14,11 @@ const FieldDef kFields[DescriptionFieldCount] = {
     {"PROJECT_DESC", QStringLiteral("PROJECT_DESC"), 10, Qt::AlignLeft, true, false},
     {"DESC_TABLE_PK", QStringLiteral("DESC_TABLE_PK"), 10, Qt::AlignRight, false, false},
 };
+
+const TableSql& sql() {
+    static const TableSql s("DESC_TABLE", kFields, DescriptionFieldCount, DESC_TABLE_PK);
+    return s;
+}
 
 DescriptionRow readRow(fb::Statement& s, fb::Transaction& tra) {
     DescriptionRow r;
@@ -90,7 +90,7 @@ QString DescriptionDataSet::text(int row, int field) const {
 
 void DescriptionDataSet::open(ProjectConnection* db) {
     fb::Transaction& tra = db->transaction();
-    fb::Statement s(tra, kSelect);
+    fb::Statement s(tra, sql().select);
     s.openCursor();
     loadRows(db, [&](DescriptionRow& row) {
         if (!s.fetch())
@@ -126,13 +126,13 @@ void DescriptionDataSet::sendChanges() {
     forEachChange(
         [&](size_t, RowStatus status, const DescriptionRow& row, const DescriptionRow& lastRead) {
             if (status == RowStatus::Deleted) {
-                fb::Statement del(tra, kDelete);
+                fb::Statement del(tra, sql().remove);
                 del.setInt(0, lastRead.pk);
                 del.execute();
             } else {
-                fb::Statement s(tra, kUpdate);
+                fb::Statement s(tra, sql().update);
                 bindRow(s, row);
-                s.setInt(4, lastRead.pk);
+                s.setInt(DescriptionFieldCount, lastRead.pk); // after every column
                 s.execute();
             }
         });
@@ -142,7 +142,7 @@ void DescriptionDataSet::refreshCurrent() {
     post();
     if (currentRow() >= 0) {
         fb::Transaction& tra = connection()->transaction();
-        fb::Statement s(tra, kRefresh);
+        fb::Statement s(tra, sql().refresh);
         s.setInt(0, storedRow(currentRow()).pk);
         s.openCursor();
         if (s.fetch())

@@ -3,17 +3,16 @@
 #include "DescriptionDataSet.h"
 #include "ProjectConnection.h"
 #include "ResultDataSet.h"
+#include "StoreLog.h"
 #include "UpdateGuard.h"
 #include "platform/Error.h"
+#include "platform/Product.h"
 
 #include <QFile>
 
 using namespace store;
 
 namespace {
-const char* const kModel = "ZOR-1.0";
-constexpr int32_t kDataVersion = 65537;
-
 const char* const kSchema[] = {
     "CREATE TABLE DESC_TABLE(DESC_TABLE_PK INTEGER NOT NULL PRIMARY KEY,DEVICE_NAME "
     "CHAR(32),DEVICE_DATA_VERSION INTEGER,PROJECT_DESC BLOB SUB_TYPE 0 SEGMENT SIZE 256);",
@@ -63,8 +62,8 @@ bool TMainDataModule::CreateProjectDatabase(const QString& fileName) {
             ExecSQL(statement ? QString::fromLatin1(statement)
                               : QStringLiteral("INSERT INTO DESC_TABLE (DEVICE_NAME, "
                                                "DEVICE_DATA_VERSION) VALUES ('%1',%2);")
-                                    .arg(QLatin1String(kModel))
-                                    .arg(kDataVersion));
+                                    .arg(QLatin1String(platform::kModelName))
+                                    .arg(platform::kDataVersion));
         m_db->disconnect();
     } catch (const zor::Error& e) {
         // An incomplete file is no project: remove it rather than leave it half made.
@@ -80,15 +79,20 @@ bool TMainDataModule::OpenProjectDatabase(const QString& fileName) {
     m_failureReason.clear();
     if (m_db->isConnected())
         throw zor::Error(QStringLiteral("Проект уже открыт"));
+    const LogTimer t;
     try {
         m_db->connect(fileName);
         m_description->open(m_db.get());
-        const bool named = m_description->recordCount() > 0 &&
-                           m_description->value(0, DEVICE_NAME).toString() == QLatin1String(kModel);
-        if (!named || m_description->value(0, DEVICE_DATA_VERSION).toInt() != kDataVersion)
+        const bool named =
+            m_description->recordCount() > 0 &&
+            m_description->value(0, DEVICE_NAME).toString() == QLatin1String(platform::kModelName);
+        if (!named ||
+            m_description->value(0, DEVICE_DATA_VERSION).toInt() != platform::kDataVersion)
             throw zor::Error(QString());
         m_results->open(m_db.get());
         SortResults();
+        qCDebug(lcStore) << "opened with" << m_results->recordCount() << "results in" << t.ms()
+                         << "ms";
         return true;
     } catch (const std::exception& e) {
         const auto* err = dynamic_cast<const zor::Error*>(&e);
@@ -96,6 +100,10 @@ bool TMainDataModule::OpenProjectDatabase(const QString& fileName) {
     } catch (...) {
         // Whatever went wrong, the open fails and leaves nothing open.
     }
+    qCDebug(lcStore).noquote() << "open refused:"
+                               << (m_failureReason.isEmpty()
+                                       ? QStringLiteral("no project's identity")
+                                       : m_failureReason);
     m_results->close();
     m_description->close();
     m_db->disconnectQuietly();
@@ -115,6 +123,7 @@ void TMainDataModule::PostEdits() {
 
 void TMainDataModule::SaveChanges() {
     const UpdateGuard bracket(*this);
+    const LogTimer t;
     const bool results = m_results->updatesPending();
     const bool description = m_description->updatesPending();
     fb::Transaction* tra = results || description ? &m_db->transaction() : nullptr;
@@ -127,6 +136,7 @@ void TMainDataModule::SaveChanges() {
             tra->commitRetaining();
     } catch (...) {
         // A save happens whole or not at all: the file is as before, every change pending.
+        qCDebug(lcStore) << "save failed: rolled back, every change still pending";
         m_results->forgetSent();
         m_description->forgetSent();
         if (tra)
@@ -141,6 +151,8 @@ void TMainDataModule::SaveChanges() {
         m_description->acceptSent();
         m_description->refreshCurrent();
     }
+    if (tra)
+        qCDebug(lcStore) << "saved in" << t.ms() << "ms";
 }
 
 void TMainDataModule::CancelChanges() {

@@ -1,5 +1,7 @@
 #include "ProjectConnection.h"
 
+#include "StoreLog.h"
+
 #include <QFile>
 
 namespace store {
@@ -25,10 +27,12 @@ void ProjectConnection::create(const QString& fileName) {
     const QByteArray sql = "CREATE DATABASE " + quotedLiteral(fileName) + " USER '" + kUser +
                            "' PASSWORD '" + kPassword + "'\r\n" + "PAGE_SIZE = 4096\r\n" +
                            "DEFAULT CHARACTER SET ASCII\r\n";
+    qCDebug(lcStore) << "create" << fileName;
     m_att.createDatabase(sql);
 }
 
 void ProjectConnection::connect(const QString& fileName) {
+    qCDebug(lcStore) << "attach" << fileName;
     m_att.attach(fileName, kUser, kPassword, "ASCII");
 }
 
@@ -44,6 +48,7 @@ void ProjectConnection::disconnect() {
         throw;
     }
     m_att.detach();
+    qCDebug(lcStore) << "detached";
 }
 
 void ProjectConnection::disconnectQuietly() noexcept {

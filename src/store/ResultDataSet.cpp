@@ -2,6 +2,7 @@
 
 #include "FieldTexts.h"
 #include "ProjectConnection.h"
+#include "TableSql.h"
 #include "platform/Cp1251.h"
 
 #include <QHash>
@@ -11,19 +12,6 @@
 namespace store {
 
 namespace {
-
-const char* const kSelect = "SELECT * FROM MSR_RESULT_TABLE ORDER BY MSR_DATE, MSR_NUMBER DESC";
-const char* const kReturning = " RETURNING MSR_RESULT_TABLE_PK, MSR_DATE, MSR_TIME, MSR_NUMBER, "
-                               "OBJECT_NAME, LOAD, RATED_LOAD, MSR_COMMENT";
-const char* const kInsert =
-    "INSERT INTO MSR_RESULT_TABLE (MSR_RESULT_TABLE_PK, MSR_DATE, MSR_TIME, MSR_NUMBER, "
-    "OBJECT_NAME, LOAD, RATED_LOAD, MSR_COMMENT) VALUES (?, ?, ?, ?, ?, ?, ?, ?)";
-const char* const kUpdate =
-    "UPDATE MSR_RESULT_TABLE SET MSR_RESULT_TABLE_PK = ?, MSR_DATE = ?, MSR_TIME = ?, "
-    "MSR_NUMBER = ?, OBJECT_NAME = ?, LOAD = ?, RATED_LOAD = ?, MSR_COMMENT = ? "
-    "WHERE MSR_RESULT_TABLE_PK = ?";
-const char* const kDelete = "DELETE FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ?";
-const char* const kRefresh = "SELECT * FROM MSR_RESULT_TABLE WHERE MSR_RESULT_TABLE_PK = ?";
 
 const FieldDef kFields[ResultFieldCount] = {
     {"MSR_DATE", QStringLiteral("Дата"), 12, Qt::AlignLeft, true, true},
@@ -36,6 +24,16 @@ const FieldDef kFields[ResultFieldCount] = {
     {"MSR_RESULT_TABLE_PK", QStringLiteral("MSR_RESULT_TABLE_PK"), 10, Qt::AlignRight, false,
      false},
 };
+
+const TableSql& sql() {
+    static const TableSql s("MSR_RESULT_TABLE", kFields, ResultFieldCount, MSR_RESULT_TABLE_PK);
+    return s;
+}
+// Rows are read in the file's order of date and number; sort() only has to merge new ones.
+const QByteArray& selectSql() {
+    static const QByteArray s = sql().select + " ORDER BY MSR_DATE, MSR_NUMBER DESC";
+    return s;
+}
 
 // Column positions of a result row in a statement's output, looked up by name.
 struct Columns {
@@ -186,7 +184,7 @@ QByteArray ResultDataSet::storableObjectName(const QByteArray& name) {
 // ---- reading ---------------------------------------------------------------------------------
 
 void ResultDataSet::open(ProjectConnection* db) {
-    fb::Statement s(db->transaction(), kSelect);
+    fb::Statement s(db->transaction(), selectSql());
     const Columns cols(s);
     QHash<QByteArray, QByteArray> names; // equal names share one buffer
     s.openCursor();
@@ -205,7 +203,7 @@ void ResultDataSet::open(ProjectConnection* db) {
 void ResultDataSet::refreshCurrent() {
     post();
     if (currentRow() >= 0) {
-        fb::Statement s(connection()->transaction(), kRefresh);
+        fb::Statement s(connection()->transaction(), sql().refresh);
         s.setInt(0, storedRow(currentRow()).pk);
         s.openCursor();
         if (s.fetch())
@@ -295,7 +293,7 @@ void ResultDataSet::sendChanges() {
         [&](size_t index, RowStatus status, const ResultRow& row, const ResultRow& lastRead) {
             if (status == RowStatus::Deleted) {
                 if (!del)
-                    del = std::make_unique<fb::Statement>(tra, kDelete);
+                    del = std::make_unique<fb::Statement>(tra, sql().remove);
                 del->setInt(0, lastRead.pk);
                 del->execute();
                 return;
@@ -303,13 +301,13 @@ void ResultDataSet::sendChanges() {
             fb::Statement* s = nullptr;
             if (status == RowStatus::Inserted) {
                 if (!ins)
-                    ins = std::make_unique<fb::Statement>(tra, QByteArray(kInsert) + kReturning);
+                    ins = std::make_unique<fb::Statement>(tra, sql().insert + sql().returning);
                 s = ins.get();
             } else {
                 if (!upd)
-                    upd = std::make_unique<fb::Statement>(tra, QByteArray(kUpdate) + kReturning);
+                    upd = std::make_unique<fb::Statement>(tra, sql().update + sql().returning);
                 s = upd.get();
-                s->setInt(8, lastRead.pk);
+                s->setInt(ResultFieldCount, lastRead.pk); // after every column
             }
             loadComment(row);
             bindRow(*s, row);

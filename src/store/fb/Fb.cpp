@@ -1,5 +1,6 @@
 #include "Fb.h"
 
+#include "../StoreLog.h"
 #include "platform/DateTime.h"
 #include "platform/Error.h"
 
@@ -42,7 +43,9 @@ struct Status {
 [[noreturn]] void rethrow(const FbException& e) {
     char buf[2048];
     util()->formatStatus(buf, sizeof buf, e.getStatus());
-    throw zor::Error(QString::fromLocal8Bit(buf).trimmed());
+    const QString text = QString::fromLocal8Bit(buf).trimmed();
+    qCDebug(lcStore).noquote() << "engine error:" << text;
+    throw zor::Error(text);
 }
 
 // Runs f, turning engine exceptions into zor::Error.
@@ -168,27 +171,33 @@ void Transaction::start() {
 }
 
 void Transaction::commitRetaining() {
+    const store::LogTimer t;
     guarded([&] {
         Status st;
         m_tra->commitRetaining(&st);
     });
+    qCDebug(lcStore) << "commit retaining" << t.ms() << "ms";
 }
 
 void Transaction::rollbackRetaining() {
+    const store::LogTimer t;
     guarded([&] {
         Status st;
         m_tra->rollbackRetaining(&st);
     });
+    qCDebug(lcStore) << "rollback retaining" << t.ms() << "ms";
 }
 
 void Transaction::commit() {
     if (!m_tra)
         return;
+    const store::LogTimer t;
     guarded([&] {
         Status st;
         m_tra->commit(&st);
         m_tra = nullptr;
     });
+    qCDebug(lcStore) << "commit" << t.ms() << "ms";
 }
 
 void Transaction::rollbackQuietly() noexcept {
@@ -201,14 +210,17 @@ void Transaction::rollbackQuietly() noexcept {
         m_tra->release();
     }
     m_tra = nullptr;
+    qCDebug(lcStore) << "rollback";
 }
 
 void Transaction::execute(const QByteArray& sql) {
+    const store::LogTimer t;
     guarded([&] {
         Status st;
         m_att.raw()->execute(&st, m_tra, sql.size(), sql.constData(), SQL_DIALECT_V6, nullptr,
                              nullptr, nullptr, nullptr);
     });
+    qCDebug(lcStore).noquote() << "executed" << sql << t.ms() << "ms";
 }
 
 QByteArray Transaction::readBlob(BlobId id) {
@@ -272,6 +284,7 @@ Statement::Message::~Message() {
 }
 
 Statement::Statement(Transaction& tra, const QByteArray& sql) : m_tra(tra) {
+    const store::LogTimer t;
     try {
         guarded([&] {
             Status st;
@@ -292,10 +305,18 @@ Statement::Statement(Transaction& tra, const QByteArray& sql) : m_tra(tra) {
         m_stmt = nullptr;
         throw;
     }
+    if (t.on()) {
+        m_sql = sql;
+        m_ms = t.ms();
+        qCDebug(lcStore).noquote() << "prepared" << m_sql;
+    }
 }
 
 Statement::~Statement() {
     closeCursor();
+    if (!m_sql.isEmpty())
+        qCDebug(lcStore).noquote()
+            << "done: runs" << m_runs << "rows" << m_rows << "time" << m_ms << "ms:" << m_sql;
     if (m_stmt) {
         try {
             Status st;
@@ -376,32 +397,48 @@ void Statement::setBlob(unsigned i, const QByteArray* bytes) {
     std::memcpy(inField(i, SQL_BLOB), &quad, sizeof quad);
 }
 
+void Statement::logRun(double ms, int runs, int rows) {
+    m_ms += ms;
+    m_runs += runs;
+    m_rows += rows;
+}
+
 bool Statement::execute() {
-    return guarded([&] {
+    const store::LogTimer t;
+    const bool hasOut = guarded([&] {
         Status st;
         const bool hasOut = !m_outNames.empty();
         m_stmt->execute(&st, m_tra.raw(), m_in.meta, m_in.buffer.data(),
                         hasOut ? m_out.meta : nullptr, hasOut ? m_out.buffer.data() : nullptr);
         return hasOut;
     });
+    if (t.on())
+        logRun(t.ms(), 1, 0);
+    return hasOut;
 }
 
 void Statement::openCursor() {
     closeCursor();
+    const store::LogTimer t;
     guarded([&] {
         Status st;
         m_cursor =
             m_stmt->openCursor(&st, m_tra.raw(), m_in.meta, m_in.buffer.data(), m_out.meta, 0);
     });
+    if (t.on())
+        logRun(t.ms(), 1, 0);
 }
 
 bool Statement::fetch() {
     if (!m_cursor)
         return false;
+    const store::LogTimer t;
     const bool more = guarded([&] {
         Status st;
         return m_cursor->fetchNext(&st, m_out.buffer.data()) == IStatus::RESULT_OK;
     });
+    if (t.on())
+        logRun(t.ms(), 0, more ? 1 : 0);
     if (!more)
         closeCursor();
     return more;
@@ -417,10 +454,6 @@ void Statement::closeCursor() noexcept {
         m_cursor->release();
     }
     m_cursor = nullptr;
-}
-
-unsigned Statement::outputCount() const {
-    return static_cast<unsigned>(m_outNames.size());
 }
 
 int Statement::outputIndex(const char* name) const {

@@ -96,7 +96,6 @@ public:
     bool fetch(); // false at the end; closes the cursor then
     void closeCursor() noexcept;
 
-    unsigned outputCount() const;
     int outputIndex(const char* name) const; // -1 when absent
     bool isNull(unsigned i) const;
     int32_t getInt(unsigned i) const;
@@ -119,11 +118,17 @@ private:
     unsigned char* inField(unsigned i, unsigned expectedType);
     void setInputNull(unsigned i, bool null);
 
+    void logRun(double ms, int runs, int rows);
+
     Transaction& m_tra;
     Firebird::IStatement* m_stmt = nullptr;
     Firebird::IResultSet* m_cursor = nullptr;
     Message m_in, m_out;
     std::vector<QByteArray> m_outNames;
+    // Kept only while the store's diagnostics are on: told when the statement goes.
+    QByteArray m_sql;
+    int m_runs = 0, m_rows = 0;
+    double m_ms = 0;
 };
 
 } // namespace fb

@@ -1,0 +1,3 @@
+#include "ReportLog.h"
+
+Q_LOGGING_CATEGORY(lcReport, "zor.report", QtWarningMsg)
