@@ -185,17 +185,19 @@ void TMainDataModule::DeleteAllResults() {
     m_results->deleteAll();
 }
 
+// The datasets count the bracket; an unmatched end changes nothing.
 void TMainDataModule::BeginUpdate() {
-    ++m_updateCount;
     m_description->disableControls();
     m_results->disableControls();
 }
 
 void TMainDataModule::EndUpdate() {
-    if (m_updateCount > 0)
-        --m_updateCount;
     m_description->enableControls();
     m_results->enableControls();
+}
+
+bool TMainDataModule::ControlsEnabled() const {
+    return !m_results->controlsDisabled();
 }
 
 void TMainDataModule::SortResults() {

@@ -37,7 +37,7 @@ public:
     void DeleteAllResults();
     void BeginUpdate();
     void EndUpdate();
-    bool ControlsEnabled() const { return m_updateCount == 0; }
+    bool ControlsEnabled() const;
     void SortResults();
     bool ResultExists(const TMsrResult& r);
     bool AddResult(const TMsrResult& r);
@@ -54,6 +54,5 @@ private:
     std::unique_ptr<store::ResultDataSet> m_results;
     std::unique_ptr<store::DescriptionDataSet> m_description;
     int32_t m_loadUnit = 0;
-    int m_updateCount = 0;
     QString m_failureReason;
 };

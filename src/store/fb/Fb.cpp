@@ -463,10 +463,9 @@ int Statement::outputIndex(const char* name) const {
     return -1;
 }
 
-#define OUT_FIELD(i)                                                                               \
-    const FieldInfo& info = m_out.fields.at(i);                                                    \
-    const unsigned char* p = &m_out.buffer[info.offset];                                           \
-    const unsigned type = info.type;
+const unsigned char* Statement::outData(unsigned i) const {
+    return &m_out.buffer[m_out.fields.at(i).offset];
+}
 
 bool Statement::isNull(unsigned i) const {
     short flag;
@@ -477,7 +476,8 @@ bool Statement::isNull(unsigned i) const {
 int32_t Statement::getInt(unsigned i) const {
     if (isNull(i))
         return 0;
-    OUT_FIELD(i)
+    const unsigned char* p = outData(i);
+    const unsigned type = m_out.fields[i].type;
     if (type == SQL_SHORT) {
         int16_t v;
         std::memcpy(&v, p, 2);
@@ -496,7 +496,8 @@ int32_t Statement::getInt(unsigned i) const {
 double Statement::getDouble(unsigned i) const {
     if (isNull(i))
         return 0;
-    OUT_FIELD(i)
+    const unsigned char* p = outData(i);
+    const unsigned type = m_out.fields[i].type;
     if (type == SQL_FLOAT) {
         float f;
         std::memcpy(&f, p, 4);
@@ -510,8 +511,7 @@ double Statement::getDouble(unsigned i) const {
 double Statement::getTimestamp(unsigned i) const {
     if (isNull(i))
         return 0;
-    OUT_FIELD(i)
-    (void)type;
+    const unsigned char* p = outData(i);
     ISC_TIMESTAMP ts;
     std::memcpy(&ts, p, sizeof ts);
     return platform::fromFbTimestamp({ts.timestamp_date, ts.timestamp_time});
@@ -520,7 +520,8 @@ double Statement::getTimestamp(unsigned i) const {
 QByteArray Statement::getText(unsigned i) const {
     if (isNull(i))
         return {};
-    OUT_FIELD(i)
+    const unsigned char* p = outData(i);
+    const unsigned type = m_out.fields[i].type;
     const char* s;
     unsigned n;
     if (type == SQL_VARYING) {
@@ -530,7 +531,7 @@ QByteArray Statement::getText(unsigned i) const {
         n = len;
     } else {
         s = reinterpret_cast<const char*>(p);
-        n = info.length;
+        n = m_out.fields[i].length;
     }
     while (n > 0 && static_cast<unsigned char>(s[n - 1]) <= 32)
         --n;
@@ -538,8 +539,7 @@ QByteArray Statement::getText(unsigned i) const {
 }
 
 BlobId Statement::getBlobId(unsigned i) const {
-    OUT_FIELD(i)
-    (void)type;
+    const unsigned char* p = outData(i);
     ISC_QUAD quad;
     std::memcpy(&quad, p, sizeof quad);
     return BlobId{static_cast<uint32_t>(quad.gds_quad_high), quad.gds_quad_low};

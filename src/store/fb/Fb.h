@@ -117,6 +117,7 @@ private:
     };
     unsigned char* inField(unsigned i, unsigned expectedType);
     void setInputNull(unsigned i, bool null);
+    const unsigned char* outData(unsigned i) const;
 
     void logRun(double ms, int runs, int rows);
 
