@@ -62,7 +62,6 @@ protected:
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    // zor-tool import is usable once it no longer answers as a placeholder.
     QTemporaryDir dir;
     QString binDir;
     int m_scenarios = 0;
