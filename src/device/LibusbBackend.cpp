@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 

@@ -90,7 +90,7 @@ Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool re
     if (pipe != kPipeIn)
         return kStatusIo;
     Status status = 0;
-    if (!waitReply(m_replyDelayMs, timeoutMs, status))
+    if (!waitReply(timeoutMs, status))
         return status;
     std::lock_guard lock(m_mutex);
     const uint32_t n = std::min<uint32_t>(length, static_cast<uint32_t>(m_reply.size()));
@@ -104,9 +104,10 @@ Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool re
 
 // Waits out the reply delay (or the timeout when nothing will come); false with the status
 // when the wait was cancelled or timed out.
-bool SimulatedBackend::waitReply(uint32_t delayMs, uint32_t timeoutMs, Status& status) {
+bool SimulatedBackend::waitReply(uint32_t timeoutMs, Status& status) {
     std::unique_lock lock(m_mutex);
     const bool pending = m_replyPending;
+    const uint32_t delayMs = m_replyDelayMs;
     const uint32_t waitMs = pending ? std::min(delayMs, timeoutMs) : timeoutMs;
     const bool timesOut = !pending || delayMs > timeoutMs;
     if (waitMs == 0 && !timesOut)

@@ -34,7 +34,7 @@ public:
     static DeviceHandle secondHandle();
 
 private:
-    bool waitReply(uint32_t delayMs, uint32_t timeoutMs, Status& status);
+    bool waitReply(uint32_t timeoutMs, Status& status);
 
     // The events as open() got them; empty while closed. Copied under the lock before each call.
     EventTable events() const;

@@ -125,11 +125,4 @@ void UsbEmulator::replug(int devnum) {
     umockdev_testbed_uevent(m_testbed, ("/sys" + devpath(devnum)).c_str(), "add");
 }
 
-std::string UsbEmulator::rootDir() const {
-    gchar* dir = umockdev_testbed_get_root_dir(m_testbed);
-    std::string out = dir;
-    g_free(dir);
-    return out;
-}
-
 } // namespace zorinstrument

@@ -58,7 +58,6 @@ public:
     void unplug(int devnum);
     // A device unplugged before comes back with a fresh state.
     void replug(int devnum);
-    std::string rootDir() const;
 
 private:
     UMockdevTestbed* m_testbed = nullptr;
