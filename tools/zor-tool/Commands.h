@@ -10,7 +10,7 @@ class TMainDataModule;
 // Each zor-tool command is one row of the table in main.cpp: its name, the synopsis the usage
 // text shows, and its handler. The synopsis also says what parseArguments accepts: every
 // upper-case word is a required argument, every "[--name VALUE]" an option that may be given
-// once. A new option takes a field here and a row in the option table of Options.cpp.
+// once. A new option takes a field here and a row in the option table of Arguments.cpp.
 namespace zortool {
 
 constexpr int kExitUsage = 64;
