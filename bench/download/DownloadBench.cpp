@@ -1,4 +1,4 @@
-// Downloads 1,000 results from the simulated instrument (no reply delay) through the USB unit
+// Downloads 1,000 results from the simulated instrument (no reply delay) through a USB link
 // and the worker, as the program does. Every command with a reply pauses 1 ms between write
 // and read, so 1,000 records cannot take less than 1 s: the figure is elapsed / that floor.
 // Prints "figure: NAME VALUE (target TARGET)" after the benchmark table.
@@ -31,14 +31,16 @@ void BM_Download1000Records(benchmark::State& state) {
     const device::Scenario parsed = device::parseScenario(scenario());
     for (auto _ : state) {
         state.PauseTiming();
-        auto instrument = std::make_shared<device::SimulatedInstrument>(parsed);
-        device::openSimulatedLink(instrument);
+        device::UsbLink link;
+        link.open(std::make_unique<device::SimulatedBackend>(
+            std::make_shared<device::SimulatedInstrument>(parsed)));
         TArrayOfMsrResult results;
         state.ResumeTiming();
 
         const auto start = std::chrono::steady_clock::now();
         TDownloadThread worker;
         worker.Results = &results;
+        worker.Link = &link;
         worker.Start();
         worker.wait();
         g_seconds.push_back(
@@ -47,7 +49,7 @@ void BM_Download1000Records(benchmark::State& state) {
         state.PauseTiming();
         if (worker.Status.load() != 0 || results.size() != kRecords)
             state.SkipWithError("download failed");
-        CloseUSB();
+        link.close();
         state.ResumeTiming();
     }
 }

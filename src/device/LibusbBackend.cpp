@@ -1,7 +1,5 @@
 #include "LibusbBackend.h"
 
-#include "Protocol.h"
-
 #include <libusb.h>
 
 #include <atomic>
@@ -9,7 +7,6 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -34,11 +31,11 @@ Status transferStatus(libusb_transfer_status s) {
     case LIBUSB_TRANSFER_CANCELLED:
         return kStatusInterrupted;
     case LIBUSB_TRANSFER_STALL:
-        return libusbStatus(LIBUSB_ERROR_PIPE);
+        return kStatusPipe;
     case LIBUSB_TRANSFER_NO_DEVICE:
         return kStatusNoDevice;
     case LIBUSB_TRANSFER_OVERFLOW:
-        return libusbStatus(LIBUSB_ERROR_OVERFLOW);
+        return kStatusOverflow;
     default:
         return kStatusIo;
     }

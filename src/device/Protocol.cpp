@@ -4,8 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <vector>
+
+Q_LOGGING_CATEGORY(lcDownload, "zor.download", QtWarningMsg)
 
 namespace device {
+
+// --- Layouts -------------------------------------------------------------------------------
 
 namespace {
 uint32_t readU32(const uint8_t* p) {
@@ -107,6 +113,115 @@ QByteArray recordName(const TDeviceMsrRecord& r) {
 
 QByteArray statusText(Status status) {
     return QByteArray::number(status, 16).toUpper().rightJustified(8, '0');
+}
+
+// --- Send and receive ----------------------------------------------------------------------
+
+Status ask(UsbLink& link, uint32_t code, uint8_t* reply, uint32_t size) {
+    return link.command(code, nullptr, 0, reply, size);
+}
+
+Status tell(UsbLink& link, uint32_t code) {
+    return link.command(code, nullptr, 0, nullptr, 0);
+}
+
+// --- Conversations -------------------------------------------------------------------------
+
+namespace {
+
+bool stopRequested(const ReadOutEvents& events) {
+    if (!events.stopRequested || !events.stopRequested())
+        return false;
+    qCDebug(lcDownload) << "stop requested: the read-out ends here";
+    return true;
+}
+
+// Commands 1 and 2 and the identity rule. The instrument's information when the read-out may
+// go on; otherwise nothing, `status` being what the read-out ends with (0 after a stop).
+std::optional<TDeviceInfo> identify(UsbLink& link, const ReadOutEvents& events, Status& status) {
+    uint8_t infoBytes[kDeviceInfoSize] = {};
+    status = ask(link, CMD_GET_INFO, infoBytes, kDeviceInfoSize);
+    if (status != 0 || stopRequested(events))
+        return std::nullopt;
+    const TDeviceInfo info = decodeDeviceInfo(infoBytes);
+    qCDebug(lcDownload).nospace() << "information: model reply " << info.ModelSize
+                                  << " bytes, data version " << info.DataVersion << ", "
+                                  << info.RecordCount << " results stored";
+
+    QByteArray model;
+    if (info.ModelSize > kMaxModelReply) {
+        qCDebug(lcDownload) << "model reply too long to be the expected model: not asked for";
+        status = STATUS_WRONG_DEVICE; // not worth the allocation
+        return std::nullopt;
+    }
+    if (info.ModelSize > 0) {
+        std::vector<uint8_t> reply(info.ModelSize, 0);
+        status = ask(link, CMD_GET_MODEL, reply.data(), info.ModelSize);
+        if (status != 0 || stopRequested(events))
+            return std::nullopt;
+        model = modelFromReply(reply.data(), info.ModelSize);
+    }
+    if (!isExpectedInstrument(model, info.DataVersion)) {
+        qCDebug(lcDownload) << "not the expected instrument: model" << model.toHex(' ')
+                            << "data version" << info.DataVersion;
+        status = STATUS_WRONG_DEVICE;
+        return std::nullopt;
+    }
+    return info;
+}
+
+void logRecord(int32_t index, int32_t count, const TDeviceMsrRecord& r) {
+    // The stored bytes as they came, before an invalid date gets its substitute.
+    qCDebug(lcDownload).noquote().nospace()
+        << "record " << index + 1 << " of " << count << ": "
+        << QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", 2000 + r.Year, r.Month, r.Day, r.Hour,
+                             r.Minute, r.Second)
+        << ", number " << r.Number << ", load " << r.Load << ", rated load " << r.RatedLoad
+        << ", name " << r.NameLength << " bytes";
+}
+
+} // namespace
+
+ReadOutEnd readStoredResults(UsbLink& link, const ReadOutEvents& events) {
+    ReadOutEnd end;
+    const std::optional<TDeviceInfo> info = identify(link, events, end.status);
+    if (!info)
+        return end;
+    if (info->RecordCount < 0) {
+        end.status = kStatusBadRecordCount;
+        return end;
+    }
+    const int32_t count = info->RecordCount;
+    if (count == 0) {
+        end.complete = true;
+        return end;
+    }
+
+    if (events.starting)
+        events.starting(count);
+    end.status = tell(link, CMD_BEGIN_READ);
+    if (end.status != 0 || stopRequested(events))
+        return end;
+    // Not cleared between commands: a short reply keeps the earlier bytes, as the link does.
+    uint8_t recordBytes[kMsrRecordSize] = {};
+    for (int32_t i = 0; i < count; ++i) {
+        if (events.reading)
+            events.reading(i, count);
+        end.status = ask(link, CMD_READ_RECORD, recordBytes, kMsrRecordSize);
+        if (end.status != 0 || stopRequested(events))
+            return end;
+        const TDeviceMsrRecord record = decodeMsrRecord(recordBytes);
+        if (lcDownload().isDebugEnabled())
+            logRecord(i, count, record);
+        if (events.received)
+            events.received(record);
+    }
+    end.complete = true;
+    return end;
+}
+
+Status readScreen(UsbLink& link, uint8_t* picture) {
+    return ask(link, CMD_GET_SCREEN, picture, kScreenPictureSize);
 }
 
 } // namespace device

@@ -1,11 +1,22 @@
 #pragma once
-#include "UsbBackend.h"
+#include "USB.h"
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <cstdint>
+#include <functional>
 
-// The instrument's request/reply protocol: command codes, reply layouts, the identity rule and
-// the statuses the program adds to those of the USB layer. Replies are little-endian.
+// The instrument's driver, top-down: what the instrument is and says (command codes, reply
+// layouts, the identity rule, the statuses the program adds to those of the USB layer), how a
+// command is sent and its reply received over a link, and the two conversations the program
+// holds with it: the read-out of the stored results and the screen picture.
+// Replies are little-endian.
+
+// "zor.download": the read-out as the instrument answers it (information, identity, each
+// record) and the worker's start and end. Off unless QT_LOGGING_RULES turns it on.
+Q_DECLARE_LOGGING_CATEGORY(lcDownload)
+
+// --- Constants -----------------------------------------------------------------------------
 
 // Command codes; no command carries a payload.
 constexpr uint32_t CMD_GET_INFO = 1;    // reply: 20 bytes, TDeviceInfo
@@ -14,8 +25,36 @@ constexpr uint32_t CMD_BEGIN_READ = 3;  // no reply; starts the sequential read-
 constexpr uint32_t CMD_READ_RECORD = 4; // reply: 36 bytes, TDeviceMsrRecord
 constexpr uint32_t CMD_GET_SCREEN = 6;  // reply: 1024 bytes, the display picture
 
-constexpr device::Status STATUS_DRIVER_NAME_FAILED = 0x20000000; // no USB layer could be opened
-constexpr device::Status STATUS_WRONG_DEVICE = 0x70000001;       // identity rule failed
+constexpr device::Status STATUS_WRONG_DEVICE = 0x70000001; // identity rule failed
+
+namespace device {
+
+constexpr uint32_t kDeviceInfoSize = 20;
+constexpr uint32_t kMsrRecordSize = 36;
+constexpr uint32_t kMaxNameBytes = 15;
+
+// The display: 128 x 64 pixels sent as 8 bands of 8 rows, one byte per column of a band.
+constexpr int kScreenWidth = 128;
+constexpr int kScreenHeight = 64;
+constexpr uint32_t kScreenPictureSize = kScreenWidth * kScreenHeight / 8;
+
+// The one instrument the program talks to; a project file carries the same pair.
+constexpr const char kExpectedModel[] = "ZOR-1.0";
+constexpr uint32_t kExpectedDataVersion = 65537;
+
+// Statuses of the read-out for replies that cannot be honoured.
+constexpr Status kStatusBadRecordCount = 0x70000002; // RecordCount negative
+constexpr Status kStatusOutOfMemory = 0x70000003;    // results array could not grow
+
+// Model replies longer than this are not asked for: they cannot carry the expected model.
+constexpr uint32_t kMaxModelReply = 4096;
+
+// The date-time given to a record whose stored date is not a valid one: 2000-01-01 01:00:00.
+constexpr double kSubstituteDateTime = 36526.041666666664;
+
+} // namespace device
+
+// --- Layouts -------------------------------------------------------------------------------
 
 // Reply to CMD_GET_INFO.
 struct TDeviceInfo {
@@ -38,35 +77,6 @@ struct TDeviceMsrRecord {
 
 namespace device {
 
-constexpr uint32_t kDeviceInfoSize = 20;
-constexpr uint32_t kMsrRecordSize = 36;
-constexpr uint32_t kScreenPictureSize = 1024;
-constexpr uint32_t kMaxNameBytes = 15;
-
-constexpr const char kExpectedModel[] = "ZOR-1.0";
-constexpr uint32_t kExpectedDataVersion = 65537;
-
-// Transfer statuses of the USB layers: 0x40000000 | -libusb_error.
-constexpr Status usbStatus(int libusbError) {
-    return 0x40000000u | static_cast<uint32_t>(-libusbError);
-}
-constexpr Status kStatusIo = usbStatus(-1);
-constexpr Status kStatusAccess = usbStatus(-3);
-constexpr Status kStatusNoDevice = usbStatus(-4); // also every command while none is attached
-constexpr Status kStatusBusy = usbStatus(-6);
-constexpr Status kStatusTimeout = usbStatus(-7);
-constexpr Status kStatusInterrupted = usbStatus(-10); // the transfer was cancelled
-
-// Statuses of the download for replies that cannot be honoured.
-constexpr Status kStatusBadRecordCount = 0x70000002; // RecordCount negative
-constexpr Status kStatusOutOfMemory = 0x70000003;    // results array could not grow
-
-// Model replies longer than this are not asked for: they cannot carry the expected model.
-constexpr uint32_t kMaxModelReply = 4096;
-
-// The date-time given to a record whose stored date is not a valid one: 2000-01-01 01:00:00.
-constexpr double kSubstituteDateTime = 36526.041666666664;
-
 TDeviceInfo decodeDeviceInfo(const uint8_t* bytes); // reads 20 bytes
 void encodeDeviceInfo(const TDeviceInfo& info, uint8_t* bytes);
 TDeviceMsrRecord decodeMsrRecord(const uint8_t* bytes); // reads exactly 36 bytes
@@ -84,5 +94,41 @@ QByteArray recordName(const TDeviceMsrRecord& record);
 
 // "XXXXXXXX": the status as the user sees it.
 QByteArray statusText(Status status);
+
+// --- Send and receive ----------------------------------------------------------------------
+
+// One command with a reply of `size` bytes into `reply` (not cleared first: a short reply
+// leaves the rest as it was).
+Status ask(UsbLink& link, uint32_t code, uint8_t* reply, uint32_t size);
+// One command without a reply.
+Status tell(UsbLink& link, uint32_t code);
+
+// --- Conversations -------------------------------------------------------------------------
+
+// What the read-out tells its caller as it goes. Every member may be left empty. An exception
+// thrown by one of them ends the read-out and reaches the caller.
+struct ReadOutEvents {
+    // Asked after every command that succeeded; true ends the read-out there with status 0.
+    std::function<bool()> stopRequested;
+    // The instrument holds `count` (> 0) results; called once, before the read-out begins.
+    std::function<void(int32_t count)> starting;
+    // Result `index` (0-based) of `count` is about to be asked for.
+    std::function<void(int32_t index, int32_t count)> reading;
+    // The result just read, in read-out order; not called for one a stop cut off.
+    std::function<void(const TDeviceMsrRecord& record)> received;
+};
+
+struct ReadOutEnd {
+    Status status = 0;
+    bool complete = false; // every stored result was received (also when none is stored)
+};
+
+// The read-out of the stored results: information (1), model (2, when ModelSize > 0), the
+// identity rule, then the sequential read-out (3, and 4 once per stored result). Any failed
+// command ends it with that command's status; nothing is repeated.
+ReadOutEnd readStoredResults(UsbLink& link, const ReadOutEvents& events);
+
+// The screen picture: command 6 alone, kScreenPictureSize bytes into `picture`.
+Status readScreen(UsbLink& link, uint8_t* picture);
 
 } // namespace device

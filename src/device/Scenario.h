@@ -1,5 +1,5 @@
 #pragma once
-#include "UsbBackend.h"
+#include "Protocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,10 +29,10 @@ struct Scenario {
     bool attached = true;
     QByteArray modelReply;  // the whole reply to CMD_GET_MODEL, byte 0 included
     uint32_t modelSize = 0; // ModelSize of CMD_GET_INFO
-    uint32_t dataVersion = 65537;
+    uint32_t dataVersion = kExpectedDataVersion;
     int32_t recordCount = 0;         // RecordCount of CMD_GET_INFO
     std::vector<QByteArray> records; // 36 bytes each, in read-out order
-    QByteArray screen;               // 1024 bytes
+    QByteArray screen;               // kScreenPictureSize bytes
     std::vector<FailRule> fail;
     std::optional<CommandOccurrence> unplugBefore;
     std::optional<ShortReply> shortReply;

@@ -1,6 +1,5 @@
 #include "SimulatedBackend.h"
 
-#include "Protocol.h"
 #include "USB.h"
 
 #include <chrono>
@@ -28,33 +27,42 @@ DeviceHandle SimulatedBackend::secondHandle() {
     return &secondDevice;
 }
 
+EventTable SimulatedBackend::events() const {
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
 Status SimulatedBackend::open(const MatchTable&, const EventTable& events) {
-    m_events = events;
-    m_open = true;
-    if (m_instrument->attached() && m_events.attach)
-        m_events.attach(handle());
+    {
+        std::lock_guard lock(m_mutex);
+        m_events = events;
+    }
+    if (m_instrument->attached() && events.attach)
+        events.attach(handle());
     return 0;
 }
 
 void SimulatedBackend::close() {
     cancelTransfers();
-    m_open = false;
+    std::lock_guard lock(m_mutex);
     m_events = {};
 }
 
 bool SimulatedBackend::plug() {
     m_instrument->setAttached(true);
-    return m_open && m_events.attach && m_events.attach(handle());
+    const EventTable e = events();
+    return e.attach && e.attach(handle());
 }
 
 void SimulatedBackend::unplug() {
     m_instrument->setAttached(false);
-    if (m_open && m_events.detach)
-        m_events.detach(handle());
+    if (const EventTable e = events(); e.detach)
+        e.detach(handle());
 }
 
 bool SimulatedBackend::plugSecondDevice() {
-    return m_open && m_events.attach && m_events.attach(secondHandle());
+    const EventTable e = events();
+    return e.attach && e.attach(secondHandle());
 }
 
 Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool read, uint8_t* buffer,
@@ -64,11 +72,11 @@ Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool re
     if (device != handle() || !m_instrument->attached())
         return kStatusNoDevice;
     if (!read) {
-        if (pipe != 0x02)
+        if (pipe != kPipeOut)
             return kStatusIo;
         const SimulatedInstrument::Answer answer = m_instrument->receive(buffer, length);
-        if (answer.unplugged && m_events.detach)
-            m_events.detach(handle());
+        if (const EventTable e = events(); answer.unplugged && e.detach)
+            e.detach(handle());
         if (answer.status != 0)
             return answer.status;
         std::lock_guard lock(m_mutex);
@@ -79,10 +87,10 @@ Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool re
             *moved = length;
         return 0;
     }
-    if (pipe != 0x81)
+    if (pipe != kPipeIn)
         return kStatusIo;
     Status status = 0;
-    if (!waitReply(m_replyDelayMs, timeoutMs, status))
+    if (!waitReply(timeoutMs, status))
         return status;
     std::lock_guard lock(m_mutex);
     const uint32_t n = std::min<uint32_t>(length, static_cast<uint32_t>(m_reply.size()));
@@ -96,9 +104,10 @@ Status SimulatedBackend::transferBulk(DeviceHandle device, uint8_t pipe, bool re
 
 // Waits out the reply delay (or the timeout when nothing will come); false with the status
 // when the wait was cancelled or timed out.
-bool SimulatedBackend::waitReply(uint32_t delayMs, uint32_t timeoutMs, Status& status) {
+bool SimulatedBackend::waitReply(uint32_t timeoutMs, Status& status) {
     std::unique_lock lock(m_mutex);
     const bool pending = m_replyPending;
+    const uint32_t delayMs = m_replyDelayMs;
     const uint32_t waitMs = pending ? std::min(delayMs, timeoutMs) : timeoutMs;
     const bool timesOut = !pending || delayMs > timeoutMs;
     if (waitMs == 0 && !timesOut)
@@ -125,16 +134,8 @@ void SimulatedBackend::cancelTransfers() {
     m_cancelled.notify_all();
 }
 
-std::function<std::unique_ptr<UsbBackend>()>
-simulatedBackendFactory(std::shared_ptr<SimulatedInstrument> instrument) {
-    return [instrument] { return std::make_unique<SimulatedBackend>(instrument); };
-}
-
 Status openSimulatedLink(std::shared_ptr<SimulatedInstrument> instrument) {
-    setUsbBackendFactory(simulatedBackendFactory(std::move(instrument)));
-    const Status status = OpenUSB();
-    setUsbBackendFactory({});
-    return status;
+    return programLink().open(std::make_unique<SimulatedBackend>(std::move(instrument)));
 }
 
 } // namespace device

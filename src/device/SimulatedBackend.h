@@ -34,12 +34,14 @@ public:
     static DeviceHandle secondHandle();
 
 private:
-    bool waitReply(uint32_t delayMs, uint32_t timeoutMs, Status& status);
+    bool waitReply(uint32_t timeoutMs, Status& status);
+
+    // The events as open() got them; empty while closed. Copied under the lock before each call.
+    EventTable events() const;
 
     std::shared_ptr<SimulatedInstrument> m_instrument;
+    mutable std::mutex m_mutex; // guards everything below
     EventTable m_events;
-    bool m_open = false;
-    std::mutex m_mutex;
     std::condition_variable m_cancelled;
     uint64_t m_cancelGeneration = 0;
     bool m_replyPending = false;
@@ -47,12 +49,8 @@ private:
     uint32_t m_replyDelayMs = 0;
 };
 
-// A factory for setUsbBackendFactory serving `instrument` (shared, so tests can inspect it).
-std::function<std::unique_ptr<UsbBackend>()>
-simulatedBackendFactory(std::shared_ptr<SimulatedInstrument> instrument);
-
-// Points the USB unit at `instrument` and opens the link (attach is reported at once when the
-// instrument is attached); returns OpenUSB's status. CloseUSB ends it.
+// Opens the program's link over `instrument` (attach is reported at once when the instrument
+// is attached); returns the link's status. CloseUSB ends it.
 Status openSimulatedLink(std::shared_ptr<SimulatedInstrument> instrument);
 
 } // namespace device

@@ -48,8 +48,6 @@ public:
     // The command codes of frames(), in order.
     std::vector<uint32_t> commands() const;
 
-    const Scenario& scenario() const { return m_scenario; }
-
 private:
     QByteArray replyTo(uint32_t code);
     static bool matches(const CommandOccurrence& when, uint32_t code, uint32_t occurrence);

@@ -1,11 +1,10 @@
 #include "DownloadThread.h"
 
 #include "device/Protocol.h"
-#include "device/USB.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <algorithm>
-#include <new>
 
 using namespace device;
 
@@ -60,64 +59,44 @@ void TDownloadThread::post(uintptr_t wParam) {
 }
 
 void TDownloadThread::Execute() {
+    QElapsedTimer timer;
+    timer.start();
+    qCDebug(lcDownload) << "worker: read-out begins";
     TArrayOfMsrResult discarded;
-    device::Status status = 0;
+    TArrayOfMsrResult& results = Results ? *Results : discarded;
     try {
-        status = readOut(Results ? *Results : discarded);
+        readOut(results);
     } catch (...) {
-        // Growing the array is the only thing here that throws.
-        status = kStatusOutOfMemory;
-        Completed.store(false);
+        // Growing the array is the only thing here that throws; Completed is still false.
+        Status.store(kStatusOutOfMemory);
     }
-    Status.store(status);
+    qCDebug(lcDownload).noquote().nospace()
+        << "worker: ended, status " << statusText(Status.load())
+        << (Completed.load() ? ", complete, " : ", not complete, ") << results.size()
+        << " results, " << timer.elapsed() << " ms";
     post(kDownloadFinished);
 }
 
-device::Status TDownloadThread::readOut(TArrayOfMsrResult& results) {
-    uint8_t infoBytes[kDeviceInfoSize] = {};
-    device::Status s = DeviceCommand(CMD_GET_INFO, nullptr, 0, infoBytes, kDeviceInfoSize);
-    if (s != 0 || stopped())
-        return s;
-    const TDeviceInfo info = decodeDeviceInfo(infoBytes);
-
-    QByteArray model;
-    if (info.ModelSize > kMaxModelReply)
-        return STATUS_WRONG_DEVICE; // cannot be the expected model; not worth the allocation
-    if (info.ModelSize > 0) {
-        std::vector<uint8_t> reply(info.ModelSize, 0);
-        s = DeviceCommand(CMD_GET_MODEL, nullptr, 0, reply.data(), info.ModelSize);
-        if (s != 0 || stopped())
-            return s;
-        model = modelFromReply(reply.data(), info.ModelSize);
-    }
-    if (!isExpectedInstrument(model, info.DataVersion))
-        return STATUS_WRONG_DEVICE;
-    if (info.RecordCount < 0)
-        return kStatusBadRecordCount;
-    if (info.RecordCount == 0) {
-        Completed.store(true);
-        return 0;
-    }
-
-    const int32_t count = info.RecordCount;
+// The driver holds the conversation; the worker sizes and fills the array and posts each new
+// percentage before the record it stands for is asked for.
+void TDownloadThread::readOut(TArrayOfMsrResult& results) {
     int lastPercent = -1;
-    results.clear();
-    results.reserve(static_cast<size_t>(std::min(count, kReserveLimit)));
-    s = DeviceCommand(CMD_BEGIN_READ, nullptr, 0, nullptr, 0);
-    if (s != 0 || stopped())
-        return s;
-    // Not cleared between commands: a short reply keeps the earlier bytes, as the link does.
-    uint8_t recordBytes[kMsrRecordSize] = {};
-    for (int32_t i = 0; i < count; ++i) {
-        const int percent = static_cast<int>(int64_t(i) * 100 / count);
+    ReadOutEvents events;
+    events.stopRequested = [this] { return m_stop.load(); };
+    events.starting = [&](int32_t count) {
+        results.clear();
+        results.reserve(static_cast<size_t>(std::min(count, kReserveLimit)));
+    };
+    events.reading = [&](int32_t index, int32_t count) {
+        const int percent = static_cast<int>(int64_t(index) * 100 / count);
         if (percent != lastPercent)
             post(static_cast<uintptr_t>(percent));
         lastPercent = percent;
-        s = DeviceCommand(CMD_READ_RECORD, nullptr, 0, recordBytes, kMsrRecordSize);
-        if (s != 0 || stopped())
-            return s;
-        results.push_back(toMsrResult(decodeMsrRecord(recordBytes)));
-    }
-    Completed.store(true);
-    return 0;
+    };
+    events.received = [&](const TDeviceMsrRecord& record) {
+        results.push_back(toMsrResult(record));
+    };
+    const ReadOutEnd end = readStoredResults(Link ? *Link : programLink(), events);
+    Status.store(end.status);
+    Completed.store(end.complete);
 }

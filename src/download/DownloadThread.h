@@ -1,5 +1,5 @@
 #pragma once
-#include "device/UsbBackend.h"
+#include "device/USB.h"
 #include "store/MsrResult.h"
 
 #include <QEvent>
@@ -27,9 +27,10 @@ private:
     uintptr_t m_wParam;
 };
 
-// Reads every stored result out of the instrument on a thread of its own, posting progress and
-// a final message to NotifyWindow. Status and Completed are valid once the thread has ended
-// (they are atomic so that a creator giving up waiting may still read them).
+// Runs the driver's read-out (device/Protocol.h) on a thread of its own, filling Results and
+// posting progress and a final message to NotifyWindow. Status and Completed are valid once
+// the thread has ended (they are atomic so that a creator giving up waiting may still read
+// them).
 class TDownloadThread : public QThread {
 public:
     TDownloadThread();           // not running until Start
@@ -39,6 +40,7 @@ public:
     QObject* NotifyWindow = nullptr;
     uint32_t NotifyMessage = kWmUser;
     TArrayOfMsrResult* Results = nullptr;
+    device::UsbLink* Link = nullptr; // null: the program's link
 
     // Written by the worker at its end.
     std::atomic<device::Status> Status{0};
@@ -53,8 +55,7 @@ protected:
     void Execute();
 
 private:
-    device::Status readOut(TArrayOfMsrResult& results);
-    bool stopped() const { return m_stop.load(); }
+    void readOut(TArrayOfMsrResult& results); // stores Status and Completed
     void post(uintptr_t wParam);
 
     std::atomic<bool> m_stop{false};

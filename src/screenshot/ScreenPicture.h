@@ -1,4 +1,6 @@
 #pragma once
+#include "device/Protocol.h"
+
 #include <QImage>
 #include <QString>
 #include <array>
@@ -8,10 +10,11 @@
 // cells, and the bitmap painted from it. Widget-free: the dialog and zor-tool share it.
 namespace screenshot {
 
-constexpr int kMatrixWidth = 132;
-constexpr int kMatrixHeight = 68;
-constexpr int kScreenBytes = 1024; // reply to CMD_GET_SCREEN: 8 bands of 128 columns
-constexpr int kPictureOffset = 2;  // frame cell + blank ring before the picture's pixel (0, 0)
+constexpr int kPictureOffset = 2; // frame cell + blank ring before the picture's pixel (0, 0)
+constexpr int kMatrixWidth = device::kScreenWidth + 2 * kPictureOffset;   // 132
+constexpr int kMatrixHeight = device::kScreenHeight + 2 * kPictureOffset; // 68
+// The reply to CMD_GET_SCREEN: 8 bands of 128 columns.
+constexpr int kScreenBytes = static_cast<int>(device::kScreenPictureSize);
 
 class PixelMatrix {
 public:

@@ -9,7 +9,7 @@ namespace screenshot {
 // Reads the display picture into a 1024-byte buffer; returns the device status (0 = success).
 using ScreenReader = std::function<device::Status(uint8_t* reply1024)>;
 
-// The instrument over the USB unit: command 6, no payload, a 1024-byte reply.
+// The driver's screen conversation over the program's link.
 device::Status readDeviceScreen(uint8_t* reply1024);
 
 } // namespace screenshot

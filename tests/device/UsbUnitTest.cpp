@@ -40,28 +40,22 @@ class UsbUnit : public ::testing::Test {
 protected:
     void open(const char* json) {
         instrument = std::make_shared<SimulatedInstrument>(parseScenario(json));
-        setUsbBackendFactory([this] {
-            auto b = std::make_unique<LoggingBackend>(instrument, log);
-            backend = b.get();
-            return b;
-        });
-        ASSERT_EQ(OpenUSB(), 0u);
-    }
-    void TearDown() override {
-        CloseUSB();
-        setUsbBackendFactory({});
+        auto b = std::make_unique<LoggingBackend>(instrument, log);
+        backend = b.get();
+        ASSERT_EQ(link.open(std::move(b)), 0u);
     }
 
     std::shared_ptr<SimulatedInstrument> instrument;
     std::vector<Transfer> log;
     LoggingBackend* backend = nullptr;
+    UsbLink link; // last: closed before the log it writes to goes
 };
 
 } // namespace
 
 TEST_F(UsbUnit, FramesAreTheCodeThenAtMostSixtyPayloadBytes) {
     open("{}");
-    ASSERT_TRUE(DeviceConnected());
+    ASSERT_TRUE(link.connected());
     uint8_t payload[80];
     for (int i = 0; i < 80; ++i)
         payload[i] = static_cast<uint8_t>(i + 1);
@@ -73,7 +67,7 @@ TEST_F(UsbUnit, FramesAreTheCodeThenAtMostSixtyPayloadBytes) {
     for (const Case& c : {Case{nullptr, 0, 4}, Case{payload, 0, 4}, Case{nullptr, 10, 4},
                           Case{payload, 10, 14}, Case{payload, 60, 64}, Case{payload, 80, 64}}) {
         log.clear();
-        EXPECT_EQ(DeviceCommand(0x0A0B0C0D, c.data, c.length, nullptr, 0), 0u);
+        EXPECT_EQ(link.command(0x0A0B0C0D, c.data, c.length, nullptr, 0), 0u);
         ASSERT_EQ(log.size(), 1u) << "ReplyLen 0: the write alone";
         EXPECT_EQ(log[0].pipe, 0x02);
         EXPECT_FALSE(log[0].read);
@@ -90,7 +84,7 @@ TEST_F(UsbUnit, CommandWithReplyWritesPausesThenReadsAndLeavesAShortReplysTailAl
     std::memset(reply, 0xEE, sizeof reply);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
     EXPECT_GE(timer.nsecsElapsed(), 1000000); // the 1 ms pause between write and read
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[1].pipe, 0x81);
@@ -100,7 +94,7 @@ TEST_F(UsbUnit, CommandWithReplyWritesPausesThenReadsAndLeavesAShortReplysTailAl
     EXPECT_EQ(reply[20], 0xEE);
 
     std::memset(reply, 0xEE, sizeof reply);
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
     EXPECT_EQ(decodeDeviceInfo(reply).ModelSize, 77u);
     EXPECT_EQ(reply[4], 0xEE); // not delivered, not touched
 }
@@ -108,67 +102,98 @@ TEST_F(UsbUnit, CommandWithReplyWritesPausesThenReadsAndLeavesAShortReplysTailAl
 TEST_F(UsbUnit, FailedWriteReturnsItsStatusWithoutReading) {
     open(R"({"fail": [{"command": 1, "status": 1073741831}]})");
     uint8_t reply[20];
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusTimeout);
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusTimeout);
     EXPECT_EQ(log.size(), 1u);
 }
 
 TEST_F(UsbUnit, AttachDetachAndASecondDeviceRefused) {
     open(R"({"attached": false})");
     uint8_t reply[20];
-    EXPECT_FALSE(DeviceConnected());
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusNoDevice);
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusNoDevice);
 
     EXPECT_TRUE(backend->plug());
-    EXPECT_TRUE(DeviceConnected());
+    EXPECT_TRUE(link.connected());
     EXPECT_FALSE(backend->plugSecondDevice());
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), 0u) << "the first stays in use";
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), 0u) << "the first stays in use";
 
     backend->unplug();
-    EXPECT_FALSE(DeviceConnected());
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusNoDevice);
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusNoDevice);
     EXPECT_TRUE(backend->plug());
-    EXPECT_TRUE(DeviceConnected());
-    EXPECT_TRUE(DevicePowerChange(backend->handle(), 3, nullptr));
+    EXPECT_TRUE(link.connected());
 }
 
 TEST_F(UsbUnit, UnplugBeforeACommandDetachesAndFailsTheRest) {
     open(R"({"unplug_before": {"command": 6, "occurrence": 1}})");
     uint8_t screen[1024];
-    EXPECT_EQ(DeviceCommand(CMD_GET_SCREEN, nullptr, 0, screen, 1024), kStatusNoDevice);
-    EXPECT_FALSE(DeviceConnected());
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, screen, 20), kStatusNoDevice);
+    EXPECT_EQ(link.command(CMD_GET_SCREEN, nullptr, 0, screen, 1024), kStatusNoDevice);
+    EXPECT_FALSE(link.connected());
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, screen, 20), kStatusNoDevice);
     EXPECT_TRUE(instrument->commands().empty());
 }
 
 TEST_F(UsbUnit, CancelInterruptsAReplyThatIsLate) {
     open(R"({"reply_delay_ms": 1900})");
     uint8_t reply[20];
-    std::thread canceller([] {
+    std::thread canceller([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        CancelDeviceTransfers();
+        link.cancelTransfers();
     });
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusInterrupted);
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusInterrupted);
     EXPECT_LT(timer.elapsed(), 1500);
     canceller.join();
 }
 
-TEST(UsbUnitLifecycle, ClosingTwiceOrAfterAFailedOpenDoesNothing) {
-    CloseUSB();
-    setUsbBackendFactory([] { return std::unique_ptr<UsbBackend>(); });
-    EXPECT_EQ(OpenUSB(), STATUS_DRIVER_NAME_FAILED);
-    EXPECT_FALSE(DeviceConnected());
-    uint8_t reply[20];
-    EXPECT_NE(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
-    CloseUSB();
-    CloseUSB();
+TEST_F(UsbUnit, ClosingUnderACommandInFlightFailsItWithoutFreeingTheBackendUnderIt) {
+    open(R"({"reply_delay_ms": 1900})");
+    Status status = 0;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread commander([&] {
+        uint8_t reply[20];
+        status = link.command(CMD_GET_INFO, nullptr, 0, reply, 20);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    link.close();
+    commander.join();
+    EXPECT_EQ(status, kStatusInterrupted);
+    EXPECT_LT(timer.elapsed(), 1500);
+    EXPECT_FALSE(link.connected());
+}
 
+TEST(UsbUnitLifecycle, ClosingTwiceOrAfterAFailedOpenDoesNothing) {
+    UsbLink link;
+    link.close();
+    EXPECT_EQ(link.open(nullptr), STATUS_DRIVER_NAME_FAILED);
+    EXPECT_FALSE(link.connected());
+    uint8_t reply[20];
+    EXPECT_NE(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), 0u);
+    link.close();
+    link.close();
+
+    auto instrument = std::make_shared<SimulatedInstrument>(defaultScenario());
+    ASSERT_EQ(link.open(std::make_unique<SimulatedBackend>(instrument)), 0u);
+    EXPECT_TRUE(link.connected());
+    link.close();
+    EXPECT_FALSE(link.connected()) << "no handle outlives its backend";
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, reply, 20), kStatusNoDevice);
+    link.close();
+}
+
+TEST(UsbUnitLifecycle, TheProgramsEntryPointsActOnTheProgramsLink) {
     auto instrument = std::make_shared<SimulatedInstrument>(defaultScenario());
     ASSERT_EQ(openSimulatedLink(instrument), 0u);
     EXPECT_TRUE(DeviceConnected());
+    uint8_t reply[kDeviceInfoSize];
+    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, sizeof reply), 0u);
+    EXPECT_EQ(decodeDeviceInfo(reply).DataVersion, kExpectedDataVersion);
+    CancelDeviceTransfers(); // nothing in flight: no effect on what follows
+    EXPECT_EQ(DeviceCommand(CMD_BEGIN_READ, nullptr, 0, nullptr, 0), 0u);
     CloseUSB();
-    EXPECT_FALSE(DeviceConnected()) << "no handle outlives its backend";
-    CloseUSB();
-    setUsbBackendFactory({});
+    EXPECT_FALSE(DeviceConnected());
+    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, reply, sizeof reply), kStatusNoDevice);
+    EXPECT_EQ(instrument->commands(), (std::vector<uint32_t>{CMD_GET_INFO, CMD_BEGIN_READ}));
 }

@@ -98,6 +98,10 @@ struct Conversation {
     int stopDuringRead = 0; // request a stop while this CMD_READ_RECORD is sent (1-based)
 };
 
+void PrintTo(const Conversation& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const std::vector<Conversation>& conversations() {
     static const std::vector<Conversation> table = {
         {"no results stored", "{}", sent({1, 2}), {}, 0, true, 0},
@@ -259,12 +263,13 @@ TEST_P(DownloadConversation, CommandsProgressStatusAndResults) {
     const Conversation& c = GetParam();
     auto instrument = std::make_shared<SimulatedInstrument>(parseScenario(c.scenario));
     TDownloadThread* current = nullptr;
-    setUsbBackendFactory([&]() -> std::unique_ptr<UsbBackend> {
-        if (c.stopDuringRead)
-            return std::make_unique<StoppingBackend>(instrument, c.stopDuringRead, current);
-        return std::make_unique<SimulatedBackend>(instrument);
-    });
-    ASSERT_EQ(OpenUSB(), 0u);
+    UsbLink link;
+    if (c.stopDuringRead)
+        ASSERT_EQ(
+            link.open(std::make_unique<StoppingBackend>(instrument, c.stopDuringRead, current)),
+            0u);
+    else
+        ASSERT_EQ(link.open(std::make_unique<SimulatedBackend>(instrument)), 0u);
 
     Recorder recorder;
     TArrayOfMsrResult results;
@@ -273,6 +278,7 @@ TEST_P(DownloadConversation, CommandsProgressStatusAndResults) {
         current = &worker;
         worker.NotifyWindow = &recorder;
         worker.Results = &results;
+        worker.Link = &link;
         EXPECT_EQ(worker.Status.load(), 0u);
         EXPECT_FALSE(worker.Completed.load());
         worker.Start();
@@ -280,8 +286,7 @@ TEST_P(DownloadConversation, CommandsProgressStatusAndResults) {
         EXPECT_EQ(worker.Status.load(), c.status) << std::hex << worker.Status.load();
         EXPECT_EQ(worker.Completed.load(), c.completed);
     }
-    CloseUSB();
-    setUsbBackendFactory({});
+    link.close();
     QCoreApplication::sendPostedEvents(&recorder);
 
     EXPECT_EQ(instrument->commands(), c.commands);
@@ -343,8 +348,8 @@ TEST(DownloadJoin, AStuckTransferIsCancelledWithinTheLimitAndItsFailureNotReport
     // after the wait has run out and the first cancel has gone.
     for (const int writeMs : {0, 2150}) {
         SCOPED_TRACE(writeMs);
-        setUsbBackendFactory([writeMs] { return std::make_unique<StuckBackend>(writeMs); });
-        ASSERT_EQ(OpenUSB(), 0u);
+        // The join cancels through the program's entry point, so the worker uses that link.
+        ASSERT_EQ(programLink().open(std::make_unique<StuckBackend>(writeMs)), 0u);
         TArrayOfMsrResult results;
         TDownloadThread worker;
         worker.Results = &results;
@@ -361,6 +366,5 @@ TEST(DownloadJoin, AStuckTransferIsCancelledWithinTheLimitAndItsFailureNotReport
         worker.wait();
         EXPECT_EQ(worker.Status.load(), kStatusInterrupted);
         CloseUSB();
-        setUsbBackendFactory({});
     }
 }

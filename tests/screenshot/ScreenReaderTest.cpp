@@ -11,16 +11,13 @@ using namespace screenshot;
 
 namespace {
 
+// The program's link over a scenario's instrument, for as long as the object lives.
 struct Link {
     explicit Link(const QByteArray& json)
         : instrument(std::make_shared<device::SimulatedInstrument>(device::parseScenario(json))) {
-        device::setUsbBackendFactory(device::simulatedBackendFactory(instrument));
-        OpenUSB();
+        device::openSimulatedLink(instrument);
     }
-    ~Link() {
-        CloseUSB();
-        device::setUsbBackendFactory({});
-    }
+    ~Link() { CloseUSB(); }
     std::shared_ptr<device::SimulatedInstrument> instrument;
 };
 
@@ -38,10 +35,13 @@ TEST(ScreenReader, ReadsThePictureWithCommandSixAlone) {
 }
 
 TEST(ScreenReader, FailsWithoutAnInstrumentOrOnAFailedTransfer) {
-    for (const char* json : {R"({"attached": false})",
-                             R"({"fail": [{"command": 6, "occurrence": 1, "status": 7}]})"}) {
+    const std::pair<const char*, device::Status> cases[] = {
+        {R"({"attached": false})", device::kStatusNoDevice},
+        {R"({"fail": [{"command": 6, "occurrence": 1, "status": 7}]})", 7},
+    };
+    for (const auto& [json, status] : cases) {
         Link link(json);
         std::array<uint8_t, 1024> reply{};
-        EXPECT_NE(readDeviceScreen(reply.data()), 0u) << json;
+        EXPECT_EQ(readDeviceScreen(reply.data()), status) << json;
     }
 }

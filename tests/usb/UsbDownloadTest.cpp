@@ -2,6 +2,7 @@
 // scenario gives in-process.
 #include "ScenarioResponder.h"
 
+#include "device/LibusbBackend.h"
 #include "device/Protocol.h"
 #include "device/Scenario.h"
 #include "device/SimulatedBackend.h"
@@ -21,16 +22,15 @@ constexpr const char* kScenario = R"({
   ]
 })";
 
-TArrayOfMsrResult download(device::UsbBackendFactory factory, device::Status& status) {
-    device::setUsbBackendFactory(std::move(factory));
-    EXPECT_EQ(OpenUSB(), 0u);
+// The whole download as zor-tool import runs it, over the program's link.
+TArrayOfMsrResult download(std::unique_ptr<device::UsbBackend> backend, device::Status& status) {
+    EXPECT_EQ(device::programLink().open(std::move(backend)), 0u);
     EXPECT_TRUE(DeviceConnected());
     TArrayOfMsrResult results;
     download::DownloadOutcome outcome = download::downloadAll(results);
     status = outcome.status;
     EXPECT_TRUE(outcome.completed);
     CloseUSB();
-    device::setUsbBackendFactory({});
     return results;
 }
 
@@ -41,10 +41,11 @@ TEST(UsbDownloadTest, ReadsOverLibusbWhatTheSimulationReads) {
     emulator.plug(2, std::make_shared<zorinstrument::ScenarioResponder>(overUsb));
 
     device::Status usbStatus = 1, simStatus = 1;
-    TArrayOfMsrResult viaUsb = download({}, usbStatus); // the default: libusb
-    TArrayOfMsrResult inProcess = download(
-        device::simulatedBackendFactory(std::make_shared<device::SimulatedInstrument>(scenario)),
-        simStatus);
+    TArrayOfMsrResult viaUsb = download(device::createLibusbBackend(), usbStatus);
+    TArrayOfMsrResult inProcess =
+        download(std::make_unique<device::SimulatedBackend>(
+                     std::make_shared<device::SimulatedInstrument>(scenario)),
+                 simStatus);
 
     EXPECT_EQ(usbStatus, 0u);
     EXPECT_EQ(simStatus, 0u);

@@ -3,6 +3,7 @@
 #include "ScenarioResponder.h"
 #include "TestInstrument.h"
 
+#include "device/LibusbBackend.h"
 #include "device/Protocol.h"
 #include "device/Scenario.h"
 #include "device/USB.h"
@@ -18,12 +19,12 @@ protected:
             device::parseScenario(QByteArray(scenarioJson)));
         emulator->plug(2, std::make_shared<zorinstrument::ScenarioResponder>(instrument));
     }
-    void SetUp() override { device::setUsbBackendFactory({}); } // the libusb backend
-    void TearDown() override { CloseUSB(); }
+    void openLink() { ASSERT_EQ(link.open(device::createLibusbBackend()), 0u); }
 
     std::unique_ptr<zorinstrument::UsbEmulator> emulator =
         std::make_unique<zorinstrument::UsbEmulator>();
     std::shared_ptr<device::SimulatedInstrument> instrument;
+    device::UsbLink link; // last: closed before the bus it uses goes
 };
 
 TEST_F(UsbUnitTest, ScenarioFaultsReachTheCallerAsTheirStatuses) {
@@ -43,24 +44,24 @@ TEST_F(UsbUnitTest, ScenarioFaultsReachTheCallerAsTheirStatuses) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.scenario);
-        CloseUSB();
+        link.close();
         emulator.reset(); // one bus per case: umockdev serves one testbed at a time
         emulator = std::make_unique<zorinstrument::UsbEmulator>();
         plug(c.scenario);
-        ASSERT_EQ(OpenUSB(), 0u);
-        ASSERT_TRUE(DeviceConnected());
+        openLink();
+        ASSERT_TRUE(link.connected());
         uint8_t info[device::kDeviceInfoSize] = {};
-        EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, info, sizeof info), c.status);
-        CloseUSB();
+        EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, info, sizeof info), c.status);
+        link.close();
     }
 }
 
 TEST_F(UsbUnitTest, ShortReplyIsASuccessThatLeavesTheRestOfTheBuffer) {
     plug(R"({"model": "ZOR-1.0", "short_reply": {"command": 2, "occurrence": 1, "bytes": 3}})");
-    ASSERT_EQ(OpenUSB(), 0u);
+    openLink();
     uint8_t model[8];
     std::fill(std::begin(model), std::end(model), 0xAA);
-    ASSERT_EQ(DeviceCommand(CMD_GET_MODEL, nullptr, 0, model, sizeof model), 0u);
+    ASSERT_EQ(link.command(CMD_GET_MODEL, nullptr, 0, model, sizeof model), 0u);
     EXPECT_EQ(model[1], 'Z');
     EXPECT_EQ(model[2], 'O');
     EXPECT_EQ(model[3], 0xAA);
@@ -69,27 +70,27 @@ TEST_F(UsbUnitTest, ShortReplyIsASuccessThatLeavesTheRestOfTheBuffer) {
 
 TEST_F(UsbUnitTest, UnplugBeforeACommandFailsItAndDropsTheInstrument) {
     plug(R"({"unplug_before": {"command": 6, "occurrence": 1}})");
-    ASSERT_EQ(OpenUSB(), 0u);
-    ASSERT_TRUE(DeviceConnected());
+    openLink();
+    ASSERT_TRUE(link.connected());
     uint8_t info[device::kDeviceInfoSize];
-    ASSERT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, info, sizeof info), 0u);
+    ASSERT_EQ(link.command(CMD_GET_INFO, nullptr, 0, info, sizeof info), 0u);
     uint8_t screen[device::kScreenPictureSize];
-    EXPECT_EQ(DeviceCommand(CMD_GET_SCREEN, nullptr, 0, screen, sizeof screen),
+    EXPECT_EQ(link.command(CMD_GET_SCREEN, nullptr, 0, screen, sizeof screen),
               device::kStatusNoDevice);
-    EXPECT_TRUE(eventually([] { return !DeviceConnected(); }));
-    EXPECT_EQ(DeviceCommand(CMD_GET_INFO, nullptr, 0, info, sizeof info), device::kStatusNoDevice);
+    EXPECT_TRUE(eventually([this] { return !link.connected(); }));
+    EXPECT_EQ(link.command(CMD_GET_INFO, nullptr, 0, info, sizeof info), device::kStatusNoDevice);
     EXPECT_EQ(instrument->commands(), (std::vector<uint32_t>{CMD_GET_INFO}));
 }
 
 TEST_F(UsbUnitTest, FramesGoOutAsTheUnitBuildsThem) {
     plug("{}");
-    ASSERT_EQ(OpenUSB(), 0u);
+    openLink();
     uint8_t payload[70];
     for (int i = 0; i < 70; ++i)
         payload[i] = uint8_t(i);
     // No reply asked: only the write happens.
-    ASSERT_EQ(DeviceCommand(CMD_BEGIN_READ, nullptr, 0, nullptr, 0), 0u);
-    ASSERT_EQ(DeviceCommand(0x04030201, payload, sizeof payload, nullptr, 0), 0u);
+    ASSERT_EQ(link.command(CMD_BEGIN_READ, nullptr, 0, nullptr, 0), 0u);
+    ASSERT_EQ(link.command(0x04030201, payload, sizeof payload, nullptr, 0), 0u);
     std::vector<QByteArray> frames = instrument->frames();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[0], QByteArray("\x03\x00\x00\x00", 4));

@@ -1,5 +1,7 @@
 // zor-instrument running the unchanged zor-tool against an emulated USB instrument: the same
 // scenario must give the same files and messages as zor-tool's in-process simulation.
+#include "common/ZorToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -9,12 +11,6 @@
 #include <QTemporaryDir>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class ZorInstrumentTest : public ::testing::Test {
 protected:
@@ -34,24 +30,12 @@ protected:
         return file;
     }
 
+    // This test runs under umockdev; the tools must set up their own.
     ToolRun run(const QString& program, const QStringList& args) const {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        // This test runs under umockdev; the tools must set up their own.
         env.remove("LD_PRELOAD");
         env.remove("UMOCKDEV_DIR");
-        p.setProcessEnvironment(env);
-        p.start(binDir + "/" + program, args);
-        ToolRun r;
-        if (!p.waitForFinished(60000)) {
-            p.kill();
-            p.waitForFinished();
-            return r;
-        }
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        r.out = QString::fromUtf8(p.readAllStandardOutput());
-        r.err = QString::fromUtf8(p.readAllStandardError());
-        return r;
+        return runBuiltProgram(program, args, env);
     }
     ToolRun tool(const QStringList& args) const { return run("zor-tool", args); }
     ToolRun overUsb(const QString& scenarioFile, const QStringList& toolArgs) const {
@@ -62,7 +46,6 @@ protected:
         QFile f(file);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    // zor-tool import is usable once it no longer answers as a placeholder.
     QTemporaryDir dir;
     QString binDir;
     int m_scenarios = 0;

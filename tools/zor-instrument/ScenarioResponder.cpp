@@ -1,6 +1,6 @@
 #include "ScenarioResponder.h"
 
-#include "device/Protocol.h"
+#include "device/UsbBackend.h"
 
 #include <cerrno>
 
@@ -26,11 +26,11 @@ FrameAnswer ScenarioResponder::translate(const device::SimulatedInstrument::Answ
         out.out = FrameAnswer::Out::Fail;
         out.failErrno = ENODEV;
         return out;
-    case device::usbStatus(-9): // LIBUSB_ERROR_PIPE: a stalled endpoint
+    case device::kStatusPipe:
         out.out = FrameAnswer::Out::Fail;
         out.failErrno = EPIPE;
         return out;
-    case device::usbStatus(-8): // LIBUSB_ERROR_OVERFLOW
+    case device::kStatusOverflow:
         out.out = FrameAnswer::Out::Fail;
         out.failErrno = EOVERFLOW;
         return out;

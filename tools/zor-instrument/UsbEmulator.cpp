@@ -79,8 +79,8 @@ std::string descriptorsHex(const DeviceIdentity& id) {
            hexBytes({0x09, 0x02, 0x20, 0x00, 0x01, 0x01, 0x00, 0x80, 0x32}) +
            hexBytes({0x09, 0x04, 0x00, 0x00, 0x02, id.interfaceClass, id.interfaceSubClass,
                      id.interfaceProtocol, 0x00}) +
-           hexBytes({0x07, 0x05, 0x02, 0x02, mps, 0x00, 0x00}) +
-           hexBytes({0x07, 0x05, 0x81, 0x02, mps, 0x00, 0x00});
+           hexBytes({0x07, 0x05, device::kPipeOut, 0x02, mps, 0x00, 0x00}) +
+           hexBytes({0x07, 0x05, device::kPipeIn, 0x02, mps, 0x00, 0x00});
 }
 
 UsbEmulator::UsbEmulator() : m_testbed(umockdev_testbed_new()) {
@@ -123,13 +123,6 @@ void UsbEmulator::replug(int devnum) {
         return;
     it->second->setUnplugged(false);
     umockdev_testbed_uevent(m_testbed, ("/sys" + devpath(devnum)).c_str(), "add");
-}
-
-std::string UsbEmulator::rootDir() const {
-    gchar* dir = umockdev_testbed_get_root_dir(m_testbed);
-    std::string out = dir;
-    g_free(dir);
-    return out;
 }
 
 } // namespace zorinstrument

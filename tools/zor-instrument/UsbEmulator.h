@@ -1,4 +1,6 @@
 #pragma once
+#include "device/UsbBackend.h"
+
 #include <chrono>
 #include <cstdint>
 #include <map>
@@ -29,15 +31,15 @@ public:
     virtual FrameAnswer onFrame(const std::vector<uint8_t>& frame) = 0;
 };
 
-// What the device says about itself in its descriptors.
+// What the device says about itself in its descriptors; by default what the program matches.
 struct DeviceIdentity {
-    uint16_t vendorId = 0x03EB;
-    uint16_t productId = 0x0030;
-    uint8_t deviceClass = 0xFF;
-    uint8_t deviceSubClass = 0xFF;
-    uint8_t interfaceClass = 0xFF;
-    uint8_t interfaceSubClass = 0xFF;
-    uint8_t interfaceProtocol = 0;
+    uint16_t vendorId = device::MatchTable{}.VendorId;
+    uint16_t productId = device::MatchTable{}.ProductId;
+    uint8_t deviceClass = device::MatchTable{}.DeviceClass;
+    uint8_t deviceSubClass = device::MatchTable{}.DeviceSubClass;
+    uint8_t interfaceClass = device::MatchTable{}.InterfaceClass;
+    uint8_t interfaceSubClass = device::MatchTable{}.InterfaceSubClass;
+    uint8_t interfaceProtocol = device::MatchTable{}.InterfaceProtocol;
 };
 
 class EmulatedDevice;
@@ -56,7 +58,6 @@ public:
     void unplug(int devnum);
     // A device unplugged before comes back with a fresh state.
     void replug(int devnum);
-    std::string rootDir() const;
 
 private:
     UMockdevTestbed* m_testbed = nullptr;
@@ -68,8 +69,8 @@ private:
 // Returns only when the preload is in place; exits with 127 when the re-execution fails.
 void ensureUmockdevPreload(char** argv);
 
-// The hex text of the device and configuration descriptors (one interface, bulk OUT 0x02,
-// bulk IN 0x81) as sysfs shows them.
+// The hex text of the device and configuration descriptors (one interface, bulk OUT
+// device::kPipeOut and bulk IN device::kPipeIn) as sysfs shows them.
 std::string descriptorsHex(const DeviceIdentity& identity);
 
 } // namespace zorinstrument

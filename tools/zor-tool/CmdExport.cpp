@@ -24,19 +24,13 @@ void refuseProjectAsOutput(const QString& project, const QString& out) {
 
 // Opens the project, builds the report in the given mode and hands it to `write`.
 template <typename Write>
-int exportProject(const QStringList& argsIn, report::ReportMode mode, Write write,
+int exportProject(const Arguments& args, report::ReportMode mode, Write write,
                   QString (*outputName)(const QString&)) {
-    QStringList args = argsIn;
-    int32_t unit;
-    if (!parseUnit(args, unit) || args.size() != 2)
-        return usage();
+    const QString& project = args.required[0];
     TMainDataModule store;
-    if (!store.OpenProjectDatabase(QFileInfo(args[0]).absoluteFilePath())) {
-        const QString reason = store.lastFailureReason();
-        printErr(QStringLiteral("Не удалось открыть проект!") +
-                 (reason.isEmpty() ? QString() : '\n' + reason));
+    if (!openProject(store, project))
         return 1;
-    }
+    const int32_t unit = args.unit;
     store.SetLoadUnit(unit);
     try {
         report::MainReport r;
@@ -45,8 +39,8 @@ int exportProject(const QStringList& argsIn, report::ReportMode mode, Write writ
         report::PreparedReport prepared;
         report::prepareReport(
             r, rows, [unit] { return unit; }, prepared);
-        const QString out = outputName(args[1]);
-        refuseProjectAsOutput(args[0], out);
+        const QString out = outputName(args.required[1]);
+        refuseProjectAsOutput(project, out);
         write(prepared, out);
     } catch (const zor::Error& e) {
         printErr(e.text());
@@ -59,11 +53,11 @@ int exportProject(const QStringList& argsIn, report::ReportMode mode, Write writ
 
 } // namespace
 
-int cmdExportCsv(const QStringList& args) {
+int cmdExportCsv(const Arguments& args) {
     return exportProject(args, report::ReportMode::Export, report::writeCsv, report::csvFileName);
 }
 
-int cmdExportPdf(const QStringList& args) {
+int cmdExportPdf(const Arguments& args) {
     return exportProject(args, report::ReportMode::Print, report::writePdf,
                          [](const QString& out) { return out; });
 }

@@ -1,15 +1,12 @@
 #include "Commands.h"
 
 #include "device/Protocol.h"
-#include "device/Scenario.h"
-#include "device/SimulatedBackend.h"
 #include "device/USB.h"
 #include "download/Download.h"
 #include "platform/Error.h"
 #include "store/MainDataModuleUnit.h"
 
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 // zor-tool import PROJECT [--simulate SCENARIO]
@@ -23,19 +20,6 @@ constexpr int kExitNoInstrument = 3;
 // The USB layer reports an instrument already plugged in shortly after the link opens.
 constexpr int kAttachWaitMs = 1000;
 
-bool parseImportArgs(QStringList args, QString& project, QString& scenario) {
-    while (!args.isEmpty()) {
-        const QString arg = args.takeFirst();
-        if (arg == QLatin1String("--simulate") && !args.isEmpty() && scenario.isEmpty())
-            scenario = args.takeFirst();
-        else if (!arg.startsWith(QLatin1String("--")) && project.isEmpty())
-            project = arg;
-        else
-            return false;
-    }
-    return !project.isEmpty();
-}
-
 bool waitForInstrument() {
     QElapsedTimer timer;
     timer.start();
@@ -45,8 +29,9 @@ bool waitForInstrument() {
 }
 
 // Reads the instrument and merges into the open project; returns the exit status.
-int importInto(TMainDataModule& store) {
-    OpenUSB(); // a link that cannot open shows as no instrument, as in the program
+int importInto(TMainDataModule& store, std::unique_ptr<device::UsbBackend> instrument) {
+    // A link that cannot open shows as no instrument, as in the program.
+    device::programLink().open(std::move(instrument));
     if (!waitForInstrument()) {
         CloseUSB();
         printErr(QStringLiteral("Прибор не подключен!"));
@@ -69,30 +54,16 @@ int importInto(TMainDataModule& store) {
 
 } // namespace
 
-int cmdImport(const QStringList& args) {
-    QString project, scenario;
-    if (!parseImportArgs(args, project, scenario))
-        return usage();
-    if (!scenario.isEmpty()) {
-        try {
-            auto instrument =
-                std::make_shared<device::SimulatedInstrument>(device::loadScenarioFile(scenario));
-            device::setUsbBackendFactory(device::simulatedBackendFactory(instrument));
-        } catch (const zor::Error& e) {
-            printErr(e.text());
-            return kExitScenario;
-        }
-    }
+int cmdImport(const Arguments& args) {
+    std::optional<std::unique_ptr<device::UsbBackend>> instrument = instrumentBackend(args);
+    if (!instrument)
+        return kExitScenario;
     TMainDataModule store;
-    if (!store.OpenProjectDatabase(QFileInfo(project).absoluteFilePath())) {
-        const QString reason = store.lastFailureReason();
-        printErr(QStringLiteral("Не удалось открыть проект!") +
-                 (reason.isEmpty() ? QString() : '\n' + reason));
+    if (!openProject(store, args.required[0]))
         return kExitOpenFailed;
-    }
     int status = kExitOpenFailed;
     try {
-        status = importInto(store);
+        status = importInto(store, std::move(*instrument));
     } catch (const zor::Error& e) {
         // The save failed: nothing of this import is kept.
         printErr(e.text());
