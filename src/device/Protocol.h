@@ -1,6 +1,8 @@
 #pragma once
 #include "USB.h"
 
+#include "platform/Product.h"
+
 #include <QByteArray>
 #include <QLoggingCategory>
 #include <cstdint>
@@ -39,8 +41,9 @@ constexpr int kScreenHeight = 64;
 constexpr uint32_t kScreenPictureSize = kScreenWidth * kScreenHeight / 8;
 
 // The one instrument the program talks to; a project file carries the same pair.
-constexpr const char kExpectedModel[] = "ZOR-1.0";
-constexpr uint32_t kExpectedDataVersion = 65537;
+// The instrument this program serves; a project file names the same model and version.
+constexpr const char* kExpectedModel = platform::kModelName;
+constexpr uint32_t kExpectedDataVersion = platform::kDataVersion;
 
 // Statuses of the read-out for replies that cannot be honoured.
 constexpr Status kStatusBadRecordCount = 0x70000002; // RecordCount negative
