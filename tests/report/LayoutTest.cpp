@@ -57,9 +57,11 @@ TEST(ReportLayout, PagesHoldFortyNineRowsUnderAHeaderAndFiftyTwoWithout) {
             EXPECT_EQ(countTexts(p, "ЗОР"), header ? 1 : 0) << "page " << i + 1;
             EXPECT_EQ(countTexts(p, "Дата"), header ? 1 : 0) << "page " << i + 1;
             EXPECT_EQ(countTexts(p, QString("Страница %1").arg(i + 1)), print ? 1 : 0);
-            for (const PlacedBand& b : p.bands) // nothing reaches into the footer's place
-                if (rep.bands[b.band].type != BandType::PageFooter)
+            for (const PlacedBand& b : p.bands) { // nothing reaches into the footer's place
+                if (rep.bands[b.band].type != BandType::PageFooter) {
                     EXPECT_LE(b.top + rep.bands[b.band].height, 1047);
+                }
+            }
         }
     }
 }
